@@ -1,0 +1,46 @@
+# make run | test | bench | release  (see README.md)
+SHELL := /bin/bash
+ROOT  := $(CURDIR)
+DEPS  := $(ROOT)/build/deps
+BED   := $(ROOT)/tests/bed/winebed.sh
+JOBS  ?= $(shell nproc)
+
+.PHONY: all deps lame native win64 win32 test test-native test-win run bench release clean
+
+all: win64
+
+deps:
+	@bash tools/build/install-deps.sh
+
+lame: deps
+	@bash tools/build/build-lame.sh x86_64-w64-mingw32 $(DEPS)/lame-win64
+	@bash tools/build/build-lame.sh i686-w64-mingw32 $(DEPS)/lame-win32
+
+# Configure once; later builds only rebuild what changed.
+build/%/build.ninja:
+	@cmake --preset $* >/dev/null
+
+native: deps build/native/build.ninja
+	@cmake --build build/native -j $(JOBS)
+
+win64: lame build/win64/build.ninja
+	@cmake --build build/win64 -j $(JOBS)
+
+win32: lame build/win32/build.ninja
+	@cmake --build build/win32 -j $(JOBS)
+
+test: native win64 win32
+	@bash tools/build/run-tests.sh
+
+run: win64
+	@bash tools/build/run-demo.sh
+
+bench: native win64
+	@bash tests/bench/run.sh
+
+release: win32
+	@bash tools/build/make-release.sh
+
+clean:
+	@$(BED) stop >/dev/null 2>&1 || true
+	rm -rf build/native build/win64 build/win32 dist

@@ -1,0 +1,51 @@
+// The CD reader the ripper drives (control ACD1): drives and tracks numbered
+// from 1, long reads reported through events on the user-interface thread.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct CdReaderEvents {
+  virtual void ReadProgress(int32_t perMille) = 0;
+  virtual void ReadDone() = 0;
+  virtual void ReadError(int32_t code, const std::wstring& message) = 0;
+
+ protected:
+  ~CdReaderEvents() = default;
+};
+
+// Table of contents of the selected drive's disc, for disc identification.
+// LBAs count from the start of the program area (the first track usually at
+// 0); add the 150-frame lead-in for absolute frame offsets.
+struct DiscToc {
+  std::vector<uint32_t> trackStartLba;  // audio tracks 1..n
+  uint32_t leadOutLba = 0;
+};
+
+class CdReader {
+ public:
+  virtual ~CdReader() = default;
+  // Receives ReadProgress/ReadDone/ReadError; called on the UI thread only.
+  virtual void SetEvents(CdReaderEvents* sink) = 0;
+
+  virtual int16_t InitAspi() = 0;
+  virtual int16_t DriveCount() = 0;
+  virtual std::wstring DriveDescription(int16_t drive) = 0;
+  virtual void SelectDrive(int16_t drive) = 0;
+  virtual int16_t TrackCount() = 0;
+  virtual int32_t TrackLength(int16_t track) = 0;
+  virtual int16_t PlayTrack(int16_t track, int16_t from, int16_t flag) = 0;
+  virtual void StopPlay() = 0;
+  virtual void BeginSession() = 0;
+  // 0: the read has started and ends with exactly one ReadDone or ReadError.
+  virtual int16_t ReadTrackToWav(int16_t track, const std::wstring& wavPath) = 0;
+  virtual void AbortRead() = 0;
+  virtual void EndSession() = 0;
+
+  // Not part of the control's automation surface: what the last synchronous
+  // member that failed had to say (empty when it succeeded), so that the
+  // window can tell the user instead of going silent.
+  virtual std::wstring LastError() = 0;
+  // The selected drive's TOC; false when there is no readable disc.
+  virtual bool SelectedToc(DiscToc& toc) = 0;
+};

@@ -1,0 +1,25 @@
+// The MP3 encoder the ripper drives (control Mp3Enc1).
+#pragma once
+#include <cstdint>
+#include <string>
+
+struct Mp3EncoderEvents {
+  virtual void EncodeProgress(int32_t amountDone) = 0;
+  virtual void EncodeDone() = 0;
+
+ protected:
+  ~Mp3EncoderEvents() = default;
+};
+
+class Mp3Encoder {
+ public:
+  virtual ~Mp3Encoder() = default;
+  virtual void SetEvents(Mp3EncoderEvents* sink) = 0;
+
+  virtual void SetBitRateKbit(int16_t kbit) = 0;  // property BitRateKbit
+  // 0: ready to encode; anything else: nothing was written.
+  virtual int16_t SetFiles(const std::wstring& wavPath, const std::wstring& mp3Path) = 0;
+  virtual void StartEncoding() = 0;
+  virtual void AbortEncoding() = 0;
+  virtual int32_t ProgressTotal() = 0;  // never 0
+};
