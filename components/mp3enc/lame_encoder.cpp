@@ -1,0 +1,299 @@
+// Mp3Enc1 on LAME: SetFiles opens the WAV file, checks it and creates the
+// output under a temporary name beside the MP3 file; StartEncoding runs the
+// encode on a worker thread; events reach the sink through UiPost only.
+#include <windows.h>
+
+#include <lame/lame.h>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "components/mp3enc/mp3enc.h"
+#include "components/mp3enc/progress.h"
+#include "components/mp3enc/set_files_status.h"
+#include "components/mp3enc/wav_header.h"
+#include "ripper/engine/ui_dispatch.h"
+
+namespace {
+
+// Frames handed to LAME per call; a multiple of the progress block.
+constexpr uint32_t kChunkFrames = kProgressBlockFrames * 16;
+
+class HandleByteSource : public ByteSource {
+ public:
+  explicit HandleByteSource(HANDLE h) : h_(h) {
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(h, &size)) size_ = static_cast<uint64_t>(size.QuadPart);
+  }
+  uint64_t Size() const override { return size_; }
+  size_t ReadAt(uint64_t offset, void* buffer, size_t n) override {
+    OVERLAPPED ov{};
+    ov.Offset = static_cast<DWORD>(offset);
+    ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!ReadFile(h_, buffer, static_cast<DWORD>(n), &got, &ov)) return 0;
+    return got;
+  }
+
+ private:
+  HANDLE h_;
+  uint64_t size_ = 0;
+};
+
+bool WriteAll(HANDLE h, const void* data, size_t n) {
+  auto* p = static_cast<const uint8_t*>(data);
+  while (n > 0) {
+    DWORD wrote = 0;
+    DWORD part = static_cast<DWORD>(n > (1u << 30) ? (1u << 30) : n);
+    if (!WriteFile(h, p, part, &wrote, nullptr) || wrote == 0) return false;
+    p += wrote;
+    n -= wrote;
+  }
+  return true;
+}
+
+bool SeekTo(HANDLE h, uint64_t offset) {
+  LARGE_INTEGER li;
+  li.QuadPart = static_cast<LONGLONG>(offset);
+  return SetFilePointerEx(h, li, nullptr, FILE_BEGIN) != 0;
+}
+
+// Lives on the UI thread; posted events check it so that none reaches a
+// sink after the encoder is gone.
+struct EventTarget {
+  Mp3EncoderEvents* sink = nullptr;
+  bool alive = true;
+};
+
+// One prepared or running encode. Owned by the encoder until StartEncoding,
+// then by the worker thread.
+struct Job {
+  HANDLE wav = INVALID_HANDLE_VALUE;
+  HANDLE out = INVALID_HANDLE_VALUE;
+  std::wstring tempPath;
+  std::wstring finalPath;
+  WavInfo info;
+  lame_t lame = nullptr;
+  // Bytes that go before the audio (an ID3v2 tag); the LAME info frame then
+  // follows them, as the lame command places it after --id3v2-only tags.
+  std::vector<uint8_t> leading;
+  std::shared_ptr<EventTarget> target;
+  // Shared with the encoder, which may still set it while the worker ends.
+  std::shared_ptr<std::atomic<bool>> abort = std::make_shared<std::atomic<bool>>(false);
+
+  ~Job() {
+    if (lame) lame_close(lame);
+    if (wav != INVALID_HANDLE_VALUE) CloseHandle(wav);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  }
+  // Drops the output: nothing may remain under either name.
+  void DiscardOutput() {
+    if (out != INVALID_HANDLE_VALUE) {
+      CloseHandle(out);
+      out = INVALID_HANDLE_VALUE;
+      DeleteFileW(tempPath.c_str());
+    }
+  }
+};
+
+void PostProgress(const std::shared_ptr<EventTarget>& target, int32_t done) {
+  UiPost([target, done] {
+    if (target->alive && target->sink) target->sink->EncodeProgress(done);
+  });
+}
+
+void PostDone(const std::shared_ptr<EventTarget>& target) {
+  UiPost([target] {
+    if (target->alive && target->sink) target->sink->EncodeDone();
+  });
+}
+
+// Encodes the whole data chunk; false on any failure or abort.
+bool Encode(Job& job) {
+  if (!job.leading.empty() && !WriteAll(job.out, job.leading.data(), job.leading.size()))
+    return false;
+  if (!SeekTo(job.wav, job.info.dataOffset)) return false;
+
+  const uint32_t channels = job.info.channels;
+  std::vector<short> pcm(static_cast<size_t>(kChunkFrames) * channels);
+  std::vector<unsigned char> mp3(kChunkFrames * 5 / 4 + 7200);
+  const int32_t total = ProgressTotalFor(job.info.frames);
+  ProgressThrottle throttle(total);
+
+  uint64_t framesDone = 0;
+  while (framesDone < job.info.frames) {
+    if (job.abort->load()) return false;
+    const uint64_t left = job.info.frames - framesDone;
+    const uint32_t frames = left < kChunkFrames ? static_cast<uint32_t>(left) : kChunkFrames;
+    const DWORD bytes = frames * job.info.blockAlign;
+    DWORD got = 0;
+    // A file that shrank since SetFiles is a failed read, not a short track.
+    if (!ReadFile(job.wav, pcm.data(), bytes, &got, nullptr) || got != bytes) return false;
+    // WAV samples are little-endian, as are both Windows targets.
+    const int n = channels == 2
+                      ? lame_encode_buffer_interleaved(job.lame, pcm.data(), static_cast<int>(frames),
+                                                       mp3.data(), static_cast<int>(mp3.size()))
+                      : lame_encode_buffer(job.lame, pcm.data(), pcm.data(), static_cast<int>(frames),
+                                           mp3.data(), static_cast<int>(mp3.size()));
+    if (n < 0 || !WriteAll(job.out, mp3.data(), static_cast<size_t>(n))) return false;
+    framesDone += frames;
+    const int32_t done = ProgressDoneFor(framesDone, job.info.frames);
+    if (done < total && throttle.ShouldReport(done)) PostProgress(job.target, done);
+  }
+  if (job.abort->load()) return false;
+  const int n = lame_encode_flush(job.lame, mp3.data(), static_cast<int>(mp3.size()));
+  if (n < 0 || !WriteAll(job.out, mp3.data(), static_cast<size_t>(n))) return false;
+
+  // The info frame (duration, gapless data) replaces the blank first frame
+  // that LAME reserved when the encode began.
+  unsigned char tag[2880];
+  const size_t tagSize = lame_get_lametag_frame(job.lame, tag, sizeof tag);
+  if (tagSize > 0 && tagSize <= sizeof tag) {
+    if (!SeekTo(job.out, job.leading.size()) || !WriteAll(job.out, tag, tagSize)) return false;
+  }
+  if (throttle.ShouldReport(total)) PostProgress(job.target, total);
+  return FlushFileBuffers(job.out) != 0;
+}
+
+DWORD WINAPI EncodeThread(void* param) {
+  std::unique_ptr<Job> job(static_cast<Job*>(param));
+  if (Encode(*job)) {
+    CloseHandle(job->out);
+    job->out = INVALID_HANDLE_VALUE;
+    if (!MoveFileExW(job->tempPath.c_str(), job->finalPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+      DeleteFileW(job->tempPath.c_str());
+  } else {
+    job->DiscardOutput();
+  }
+  auto target = job->target;
+  job.reset();  // close the files before the listener hears of the end
+  PostDone(target);
+  return 0;
+}
+
+class LameMp3Encoder final : public Mp3Encoder {
+ public:
+  LameMp3Encoder() : target_(std::make_shared<EventTarget>()) {}
+  ~LameMp3Encoder() override {
+    StopWorker();
+    DiscardPending();
+    target_->alive = false;
+  }
+
+  void SetEvents(Mp3EncoderEvents* sink) override { target_->sink = sink; }
+  void SetBitRateKbit(int16_t kbit) override { bitRate_ = kbit; }
+
+  int16_t SetFiles(const std::wstring& wavPath, const std::wstring& mp3Path) override {
+    ReapFinishedWorker();
+    if (worker_) return static_cast<int16_t>(SetFilesStatus::Busy);
+    DiscardPending();
+    if (!IsSupportedBitRate(bitRate_)) return static_cast<int16_t>(SetFilesStatus::BadBitRate);
+
+    auto job = std::make_unique<Job>();
+    job->target = target_;
+    job->finalPath = mp3Path;
+    job->tempPath = mp3Path + L".wqpart";
+    job->wav = CreateFileW(wavPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (job->wav == INVALID_HANDLE_VALUE) return static_cast<int16_t>(SetFilesStatus::CannotReadWav);
+    HandleByteSource source(job->wav);
+    job->info = ParseWavHeader(source);
+    if (job->info.status != WavStatus::Ok) return static_cast<int16_t>(SetFilesStatus::BadWav);
+
+    // A folder or a read-only file under the final name could never be
+    // replaced at the end; refuse it now rather than after the encode.
+    const DWORD attrs = GetFileAttributesW(mp3Path.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES &&
+        (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+      return static_cast<int16_t>(SetFilesStatus::CannotCreateMp3);
+
+    job->lame = lame_init();
+    if (!job->lame) return static_cast<int16_t>(SetFilesStatus::EncoderSetup);
+    // The settings of Debian's "lame -b N", so that the output matches it.
+    lame_set_num_channels(job->lame, job->info.channels);
+    lame_set_in_samplerate(job->lame, static_cast<int>(job->info.sampleRate));
+    lame_set_num_samples(job->lame, static_cast<unsigned long>(job->info.frames));
+    lame_set_VBR(job->lame, vbr_off);
+    lame_set_brate(job->lame, bitRate_);
+    lame_set_quality(job->lame, 3);
+    lame_set_findReplayGain(job->lame, 1);
+    lame_set_bWriteVbrTag(job->lame, 1);
+    lame_set_write_id3tag_automatic(job->lame, 0);
+    // MinGW's LAME would take its SSE path, which differs from the plain C
+    // path of Debian's build in single bits.
+    lame_set_asm_optimizations(job->lame, SSE, 0);
+    if (lame_init_params(job->lame) < 0) return static_cast<int16_t>(SetFilesStatus::EncoderSetup);
+
+    job->out = CreateFileW(job->tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (job->out == INVALID_HANDLE_VALUE) return static_cast<int16_t>(SetFilesStatus::CannotCreateMp3);
+
+    progressTotal_ = ProgressTotalFor(job->info.frames);
+    pending_ = std::move(job);
+    return static_cast<int16_t>(SetFilesStatus::Ok);
+  }
+
+  void StartEncoding() override {
+    ReapFinishedWorker();
+    if (!pending_ || worker_) {
+      // Nothing to run; the caller still waits for its one EncodeDone.
+      PostDone(target_);
+      return;
+    }
+    Job* job = pending_.release();
+    workerAbort_ = job->abort;
+    worker_ = CreateThread(nullptr, 0, EncodeThread, job, 0, nullptr);
+    if (!worker_) {
+      workerAbort_.reset();
+      job->DiscardOutput();
+      delete job;
+      PostDone(target_);
+    }
+  }
+
+  // Stops the encode and waits for the worker, which deletes the partial
+  // output. Its EncodeDone still follows (queued), so every StartEncoding
+  // gets exactly one; after an abort it only sets a flag already set.
+  void AbortEncoding() override {
+    StopWorker();
+    DiscardPending();
+  }
+
+  int32_t ProgressTotal() override { return progressTotal_; }
+
+ private:
+  void StopWorker() {
+    if (!worker_) return;
+    if (WaitForSingleObject(worker_, 0) == WAIT_TIMEOUT) workerAbort_->store(true);
+    WaitForSingleObject(worker_, INFINITE);
+    CloseHandle(worker_);
+    worker_ = nullptr;
+    workerAbort_.reset();
+  }
+
+  void ReapFinishedWorker() {
+    if (worker_ && WaitForSingleObject(worker_, 0) == WAIT_OBJECT_0) {
+      CloseHandle(worker_);
+      worker_ = nullptr;
+      workerAbort_.reset();
+    }
+  }
+
+  void DiscardPending() {
+    if (!pending_) return;
+    pending_->DiscardOutput();
+    pending_.reset();
+  }
+
+  std::shared_ptr<EventTarget> target_;
+  int16_t bitRate_ = 128;
+  int32_t progressTotal_ = 1;
+  std::unique_ptr<Job> pending_;
+  HANDLE worker_ = nullptr;
+  std::shared_ptr<std::atomic<bool>> workerAbort_;
+};
+
+}  // namespace
+
+std::unique_ptr<Mp3Encoder> CreateMp3Encoder() { return std::make_unique<LameMp3Encoder>(); }

@@ -1,0 +1,28 @@
+#include "components/mp3enc/progress.h"
+
+#include <algorithm>
+
+int32_t ProgressTotalFor(uint64_t frames) {
+  uint64_t blocks = (frames + kProgressBlockFrames - 1) / kProgressBlockFrames;
+  if (blocks == 0) return 1;
+  return static_cast<int32_t>(std::min<uint64_t>(blocks, INT32_MAX));
+}
+
+int32_t ProgressDoneFor(uint64_t framesDone, uint64_t frames) {
+  const int32_t total = ProgressTotalFor(frames);
+  if (framesDone >= frames) return total;
+  uint64_t blocks = framesDone / kProgressBlockFrames;
+  return static_cast<int32_t>(std::min<uint64_t>(blocks, static_cast<uint64_t>(total)));
+}
+
+bool ProgressThrottle::ShouldReport(int32_t done) {
+  if (finalSent_) return false;
+  if (done >= total_) {
+    finalSent_ = true;
+    return true;
+  }
+  const int32_t percent = static_cast<int32_t>(static_cast<int64_t>(done) * 100 / total_);
+  if (percent <= lastPercent_) return false;
+  lastPercent_ = percent;
+  return true;
+}
