@@ -1,0 +1,34 @@
+// One HTTP GET of a cddb.cgi request over WinHTTP, abortable from another
+// thread.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "components/cddb/cddb_url.h"
+
+constexpr size_t kCddbMaxAnswerBytes = 1 << 20;
+
+class CddbHttpCall {
+ public:
+  CddbHttpCall();
+  ~CddbHttpCall();
+  CddbHttpCall(const CddbHttpCall&) = delete;
+  CddbHttpCall& operator=(const CddbHttpCall&) = delete;
+
+  // Blocks; false with a message for the user when no usable answer came.
+  bool Get(const CddbServerUrl& url, const std::string& query, const std::wstring& agent, DWORD timeoutMs,
+           std::string& body, std::wstring& error);
+  // Any thread: makes a running or later Get fail soon.
+  void Abort();
+
+ private:
+  bool Track(void* handle);  // false when already aborted
+  void CloseAll();
+
+  CRITICAL_SECTION lock_;
+  bool aborted_ = false;
+  void* session_ = nullptr;
+  void* connect_ = nullptr;
+  void* request_ = nullptr;
+};
