@@ -1,0 +1,112 @@
+// The exported hook procedure and the test of which windows get served.
+
+#include <cstring>
+
+#include "menulink/integration/error_messages.h"
+#include "menulink/integration/menu_items.h"
+#include "menulink/integration/subclass.h"
+#include "menulink/registry/app_table.h"
+#include "menulink/registry/shared_data.h"
+
+namespace {
+
+constexpr DWORD kModulePathSize = 256;
+
+bool IsUnknownText(const char *text) { return text[0] == '\0' || lstrcmpiA(text, "unknown") == 0; }
+
+// The Word Pro release whose FileVersion begins "97" is left alone.
+bool IsExcludedWordPro(const char *path) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    if (size == 0) return false;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!memory) return false;
+    bool excluded = false;
+    if (void *block = GlobalLock(memory)) {
+        char *value = nullptr;
+        UINT length = 0;
+        if (GetFileVersionInfoA(path, 0, size, block) &&
+            VerQueryValueA(block, "\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void **>(&value),
+                           &length) &&
+            value && length >= 2)
+            excluded = IsWordPro97Version(value);
+        GlobalUnlock(memory);
+    }
+    GlobalFree(memory);
+    return excluded;
+}
+
+}  // namespace
+
+void WindowModulePath(HWND hwnd, char *path, DWORD size) {
+    if (size == 0) return;
+    path[0] = '\0';
+    auto instance = reinterpret_cast<HMODULE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+    DWORD n = GetModuleFileNameA(instance, path, size);
+    if (n == 0 || n >= size) path[n == 0 ? 0 : size - 1] = '\0';
+}
+
+void WindowModuleName(HWND hwnd, char *name, DWORD size) {
+    char path[kModulePathSize];
+    WindowModulePath(hwnd, path, sizeof path);
+    ModuleNameFromPath(name, size, path);
+}
+
+extern "C" LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code >= 0 && lParam) {
+        const auto *cwp = reinterpret_cast<const CWPSTRUCT *>(lParam);
+        if (cwp->hwnd && (cwp->message == WM_CREATE || cwp->message == WM_ACTIVATEAPP) && !GetParent(cwp->hwnd))
+            CheckHookedWindow(cwp->hwnd);
+    }
+    return CallNextHookEx(sharedData.hookHandle, code, wParam, lParam);
+}
+
+extern "C" HHOOK WINAPI GTHook(HHOOK hook) {
+    sharedData.hookHandle = hook;
+    sharedData.featureDisabled = 0;
+    return hook;
+}
+
+bool IsCandidateWindow(HWND hwnd) {
+    if (!hwnd || !IsWindow(hwnd)) return false;
+    if (GetParent(hwnd)) return false;
+    HMENU menuBar = GetMenu(hwnd);
+    if (!menuBar) return false;
+    char path[kModulePathSize];
+    WindowModulePath(hwnd, path, sizeof path);
+    char name[kModulePathSize];
+    ModuleNameFromPath(name, sizeof name, path);
+    if (name[0] == '\0' || IsExcludedModule(name)) return false;
+    if (lstrcmpiA(name, "WORDPRO.EXE") == 0 && IsExcludedWordPro(path)) return false;
+    DetectMenuLanguage(menuBar);
+    return true;
+}
+
+int32_t CheckHookedWindow(HWND hwnd) {
+    if (!processState || !appTable || processState->stopHooking) return 0;
+    if (!IsCandidateWindow(hwnd)) return 0;
+    char fullPath[kModulePathSize];
+    WindowModulePath(hwnd, fullPath, sizeof fullPath);
+    if (fullPath[0] == '\0') return 0;
+    char moduleName[kModulePathSize];
+    ModuleNameFromPath(moduleName, sizeof moduleName, fullPath);
+    if (moduleName[0] == '\0') return 0;
+
+    int32_t index = -1;
+    if (!AppTableFindByModule(moduleName, &index)) {
+        ReportMemoryConflict();
+        return 0;
+    }
+    if (index < 0 || index >= MAX_APPS || currentSubclass || !AppTableIsEnabled(index)) return 0;
+
+    // Read without the lock, as a plain snapshot of the shared record.
+    const AppRecord &record = appTable[index];
+    if (IsUnknownText(record.title)) {
+        char title[64];
+        GetAppTitle(hwnd, title, sizeof title);
+        if (!AppTableSetTitle(index, title)) ReportMemoryConflict();
+    }
+    if (IsUnknownText(record.path)) AppTableSetPath(index, fullPath);
+    SubclassWindow(hwnd, moduleName);
+    return 0;
+}
