@@ -1,0 +1,7 @@
+#include "menulink/integration/ui_language.h"
+
+#include <windows.h>
+
+LanguageIndex GetUILanguage() {
+    return (LanguageIndex)GetPrivateProfileIntA("Settings", "UILang", 0, "lx70.ini");
+}

@@ -1,0 +1,32 @@
+#pragma once
+// State that crosses processes (the shared data section, the table view)
+// and the per-process handles made at attach.
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "menulink/registry/app_record.h"
+
+// The library's shared data section: mapped shared into every process that
+// loads the library, all zeros when the first one does. Fields in order.
+struct SharedSection {
+    HHOOK hookHandle;                 // stored by GTHook
+    HMODULE moduleHandle;             // set by the first loader of the table
+    int32_t appCount;                 // table slots in use, 0 to MAX_APPS
+    volatile LONG hookedWindowCount;  // interlocked only
+    int32_t featureDisabled;          // 1 after GTDisableGlyphtap
+};
+
+extern SharedSection sharedData;
+
+// Per process (ordinary data). appTable is this process's view of the
+// mapping; processState the locked ProcessState block. Both are null before
+// attach and after detach.
+extern AppRecord *appTable;
+extern ProcessState *processState;
+
+// The library's own module in this process (the handle DllMain received).
+HINSTANCE MenulinkModule();
+
+constexpr DWORD kTableWaitMs = 5000;
