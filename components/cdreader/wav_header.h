@@ -1,0 +1,13 @@
+// The canonical 44-byte WAV header of CD audio: PCM, 2 channels, 44.1 kHz,
+// 16-bit little-endian samples.
+#pragma once
+#include <array>
+#include <cstdint>
+
+namespace cdr {
+
+constexpr size_t kWavHeaderBytes = 44;
+
+std::array<uint8_t, kWavHeaderBytes> MakeWavHeader(uint32_t dataBytes);
+
+}  // namespace cdr
