@@ -2,6 +2,7 @@
 // 16-bit little-endian samples.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace cdr {
