@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Checks menulink.dll's export table and shared section:
+#   check-menulink-exports.sh path/to/menulink.dll
+# - every export name is undecorated (no stdcall "@N", no leading "_");
+# - every name listed in menulink/registry/menulink.def is exported;
+# - GTHook is ordinal 1 and CallWndHook ordinal 3 when present;
+# - the .sdata section carries the SHARED flag.
+set -uo pipefail
+dll=${1:?usage: check-menulink-exports.sh menulink.dll}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+def=$root/menulink/registry/menulink.def
+od=objdump
+command -v i686-w64-mingw32-objdump >/dev/null && od=i686-w64-mingw32-objdump
+if ! "$od" -p "$dll" >/dev/null 2>&1; then od=objdump; fi
+fail=0
+err() { echo "FAIL: $(basename "$dll"): $*"; fail=1; }
+
+pe=$("$od" -p "$dll") || { err "objdump cannot read it"; exit 1; }
+# The name table lists "[index] name"; the ordinal is index + base.
+base=$(awk '/Ordinal Base/ {print $NF; exit}' <<<"$pe")
+[ -n "$base" ] || { err "no export table"; exit 1; }
+names=$(awk '/\[Ordinal\/Name Pointer\] Table/ {t=1; next} t && /^[[:space:]]*$/ {exit} t && /^[[:space:]]*\[/ {print $NF}' <<<"$pe")
+ordinal_of() {
+  awk -v want="$1" -v base="$base" '
+    /\[Ordinal\/Name Pointer\] Table/ {t=1; next}
+    t && /^[[:space:]]*$/ {exit}
+    t && /^[[:space:]]*\[/ { gsub(/[\[\]]/, " "); if ($NF == want) { print $1 + base; exit } }' <<<"$pe"
+}
+
+for n in $names; do
+  if [[ $n == *@* || $n == _* ]]; then err "decorated export name $n"; fi
+done
+
+while read -r name; do
+  [ -n "$name" ] || continue
+  grep -qx "$name" <<<"$names" || err "$name is listed in menulink.def but not exported"
+done < <(sed -e 's/;.*//' "$def" | awk '/^[[:space:]]*EXPORTS/ {e=1; next} /^[[:space:]]*[A-Z]+[[:space:]]*$/ {e=0} e && NF {print $1}')
+
+for pair in GTHook:1 CallWndHook:3; do
+  name=${pair%%:*} want=${pair##*:}
+  if grep -qx "$name" <<<"$names"; then
+    got=$(ordinal_of "$name")
+    [ "$got" = "$want" ] || err "$name has ordinal ${got:-?}, expected $want"
+  fi
+done
+
+flags=$("$od" -h "$dll" | awk '$2 == ".sdata" {getline; print; exit}')
+[ -n "$flags" ] || err "no .sdata section"
+[[ $flags == *SHARED* ]] || err ".sdata is not marked shared (flags: $flags)"
+
+[ $fail = 0 ] && echo "menulink exports: ok ($(wc -w <<<"$names") names)"
+exit $fail
