@@ -1,0 +1,131 @@
+// discimage: writes a CUE sheet and its BIN file(s) of synthetic music with
+// the chosen track lengths, and prints where each track starts.
+//
+//   discimage --out DIR/NAME.cue --tracks 5,12.5,180 [--seed N] [--split]
+//             [--pregap SECONDS]
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/discimage/image_plan.h"
+
+using namespace discimage;
+
+namespace {
+
+int Usage(const char* why) {
+  std::fprintf(stderr,
+               "discimage: %s\n"
+               "usage: discimage --out DIR/NAME.cue --tracks S1,S2,... [--seed N] [--split]"
+               " [--pregap SECONDS]\n",
+               why);
+  return 2;
+}
+
+bool ParseTracks(const std::string& s, std::vector<double>& out) {
+  size_t pos = 0;
+  while (pos <= s.size()) {
+    size_t comma = s.find(',', pos);
+    std::string item = s.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+    char* end = nullptr;
+    double v = std::strtod(item.c_str(), &end);
+    if (item.empty() || *end || !(v > 0) || v > 80 * 60) return false;
+    out.push_back(v);
+    if (comma == std::string::npos) break;
+    pos = comma + 1;
+  }
+  return !out.empty() && out.size() <= 99;
+}
+
+bool WriteAll(FILE* f, const void* data, size_t n) { return std::fwrite(data, 1, n, f) == n; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string out;
+  std::vector<double> tracks;
+  uint32_t seed = 1;
+  bool split = false;
+  double pregap = 0;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    if (a == "--out") {
+      const char* v = value();
+      if (!v) return Usage("--out needs a path");
+      out = v;
+    } else if (a == "--tracks") {
+      const char* v = value();
+      if (!v || !ParseTracks(v, tracks))
+        return Usage("--tracks needs 1 to 99 comma-separated lengths in seconds");
+    } else if (a == "--seed") {
+      const char* v = value();
+      if (!v) return Usage("--seed needs a number");
+      seed = uint32_t(std::strtoul(v, nullptr, 10));
+    } else if (a == "--split") {
+      split = true;
+    } else if (a == "--pregap") {
+      const char* v = value();
+      char* end = nullptr;
+      pregap = v ? std::strtod(v, &end) : -1;
+      if (!v || *end || pregap < 0 || pregap > 60) return Usage("--pregap needs 0 to 60 seconds");
+    } else {
+      return Usage(("unknown argument " + a).c_str());
+    }
+  }
+  if (out.size() < 5 || out.compare(out.size() - 4, 4, ".cue") != 0)
+    return Usage("--out must name a .cue file");
+  if (tracks.empty()) return Usage("--tracks is required");
+  size_t slash = out.find_last_of("/\\");
+  std::string dir = slash == std::string::npos ? "" : out.substr(0, slash + 1);
+  std::string base = out.substr(dir.size(), out.size() - dir.size() - 4);
+
+  Plan plan = MakePlan(base, tracks, pregap, split);
+  std::vector<FILE*> files;
+  for (const std::string& name : plan.files) {
+    FILE* f = std::fopen((dir + name).c_str(), "wb");
+    if (!f) {
+      std::fprintf(stderr, "discimage: cannot create %s%s: %s\n", dir.c_str(), name.c_str(),
+                   std::strerror(errno));
+      return 1;
+    }
+    files.push_back(f);
+  }
+  constexpr uint32_t kChunk = 75;
+  std::vector<uint8_t> buf(kChunk * kFrameBytes);
+  bool ok = true;
+  for (const PlanTrack& t : plan.tracks) {
+    FILE* f = files[t.file];
+    for (uint32_t done = 0; ok && done < t.pregapFrames; done += kChunk) {
+      uint32_t n = t.pregapFrames - done < kChunk ? t.pregapFrames - done : kChunk;
+      PregapAudio(seed, t.number, done, n, buf.data());
+      ok = WriteAll(f, buf.data(), size_t(n) * kFrameBytes);
+    }
+    for (uint32_t done = 0; ok && done < t.audioFrames; done += kChunk) {
+      uint32_t n = t.audioFrames - done < kChunk ? t.audioFrames - done : kChunk;
+      TrackAudio(seed, t.number, done, n, buf.data());
+      ok = WriteAll(f, buf.data(), size_t(n) * kFrameBytes);
+    }
+  }
+  for (FILE* f : files) ok = std::fclose(f) == 0 && ok;
+  std::string cue = CueText(plan);
+  FILE* c = std::fopen(out.c_str(), "wb");
+  ok = ok && c && WriteAll(c, cue.data(), cue.size());
+  if (c) ok = std::fclose(c) == 0 && ok;
+  if (!ok) {
+    std::fprintf(stderr, "discimage: cannot write the image: %s\n", std::strerror(errno));
+    return 1;
+  }
+  // Frame offsets (LBA + 150) are what disc identification counts in.
+  for (size_t i = 0; i < plan.tracks.size(); ++i) {
+    const PlanTrack& t = plan.tracks[i];
+    uint32_t next = i + 1 < plan.tracks.size() ? plan.tracks[i + 1].startLba : plan.leadOutLba;
+    std::printf("track %02d lba %u offset %u frames %u pregap %u\n", t.number, t.startLba,
+                t.startLba + 150, next - t.startLba, t.pregapFrames);
+  }
+  std::printf("leadout lba %u offset %u\n", plan.leadOutLba, plan.leadOutLba + 150);
+  return 0;
+}
