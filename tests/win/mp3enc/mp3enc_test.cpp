@@ -1,0 +1,326 @@
+// The LAME encoder as the session drives it, under Wine: SetFiles refusals,
+// events on the UI thread, abort, and the temporary-name discipline.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "components/mp3enc/mp3enc.h"
+#include "components/mp3enc/set_files_status.h"
+#include "ripper/engine/ui_dispatch.h"
+
+namespace {
+
+struct WavSpec {
+  uint16_t format = 1;
+  uint16_t channels = 2;
+  uint32_t rate = 44100;
+  uint16_t bits = 16;
+  double seconds = 1.0;
+};
+
+std::vector<uint8_t> MakeWav(const WavSpec& s) {
+  const uint32_t frames = static_cast<uint32_t>(s.rate * s.seconds);
+  const uint16_t align = static_cast<uint16_t>(s.channels * s.bits / 8);
+  const uint32_t data = frames * align;
+  std::vector<uint8_t> w;
+  auto put = [&](const void* p, size_t n) {
+    w.insert(w.end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n);
+  };
+  auto u32 = [&](uint32_t v) { put(&v, 4); };
+  auto u16 = [&](uint16_t v) { put(&v, 2); };
+  put("RIFF", 4);
+  u32(36 + data);
+  put("WAVEfmt ", 8);
+  u32(16);
+  u16(s.format);
+  u16(s.channels);
+  u32(s.rate);
+  u32(s.rate * align);
+  u16(align);
+  u16(s.bits);
+  put("data", 4);
+  u32(data);
+  uint32_t noise = 12345;
+  for (uint32_t i = 0; i < frames; ++i) {
+    for (uint16_t c = 0; c < s.channels; ++c) {
+      noise = noise * 1664525u + 1013904223u;
+      double v = 0.4 * std::sin(i * (c + 1) * 2 * 3.14159265 * 440.0 / s.rate) +
+                 0.1 * (static_cast<int32_t>(noise >> 16) - 32768) / 32768.0;
+      if (s.bits == 16) {
+        u16(static_cast<uint16_t>(static_cast<int16_t>(v * 32767)));
+      } else if (s.bits == 8) {
+        w.push_back(static_cast<uint8_t>(128 + v * 127));
+      } else {
+        float f = static_cast<float>(v);
+        put(&f, 4);
+      }
+    }
+  }
+  return w;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD wrote = 0;
+  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
+            wrote == bytes.size();
+  CloseHandle(h);
+  return ok;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
+  std::vector<uint8_t> out;
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return out;
+  uint8_t buf[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.insert(out.end(), buf, buf + got);
+  CloseHandle(h);
+  return out;
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Names in the folder, to prove that nothing (not even a temporary file)
+// was left behind.
+std::vector<std::wstring> Listing(const std::wstring& dir) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE f = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+  if (f == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L"..")) names.push_back(fd.cFileName);
+  } while (FindNextFileW(f, &fd));
+  FindClose(f);
+  return names;
+}
+
+struct RecordingSink : Mp3EncoderEvents {
+  std::vector<int32_t> progress;
+  int done = 0;
+  bool allOnUi = true;
+  void EncodeProgress(int32_t amountDone) override {
+    allOnUi = allOnUi && OnUiThread();
+    progress.push_back(amountDone);
+  }
+  void EncodeDone() override {
+    allOnUi = allOnUi && OnUiThread();
+    ++done;
+  }
+};
+
+template <class Done>
+bool PumpUntil(Done done, DWORD ms = 60000) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > ms) return false;
+    MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, 0);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  }
+  return true;
+}
+
+// Lets queued events arrive, so that a test can see there is no second one.
+void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+// MPEG-1 layer III bit rate of the first frame, in kbit/s (0: no frame).
+int FirstFrameKbit(const std::vector<uint8_t>& mp3) {
+  static const int kRates[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+  if (mp3.size() < 4 || mp3[0] != 0xFF || (mp3[1] & 0xFE) != 0xFA) return 0;
+  return kRates[mp3[2] >> 4];
+}
+
+bool HasInfoFrame(const std::vector<uint8_t>& mp3) {
+  const char* id = "Info";
+  return std::search(mp3.begin(), mp3.begin() + std::min<size_t>(mp3.size(), 64), id, id + 4) !=
+         mp3.begin() + std::min<size_t>(mp3.size(), 64);
+}
+
+class Mp3EncTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(UiDispatchInit());
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    dir_ = std::wstring(tmp) + L"wq_mp3enc_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+           std::to_wstring(counter_++);
+    ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
+    encoder_ = CreateMp3Encoder();
+    encoder_->SetEvents(&sink_);
+  }
+  void TearDown() override {
+    encoder_.reset();
+    UiDispatchShutdown();
+    for (const auto& n : Listing(dir_)) {
+      SetFileAttributesW((dir_ + L"\\" + n).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW((dir_ + L"\\" + n).c_str());
+      RemoveDirectoryW((dir_ + L"\\" + n).c_str());
+    }
+    RemoveDirectoryW(dir_.c_str());
+  }
+  std::wstring Path(const std::wstring& name) const { return dir_ + L"\\" + name; }
+  std::wstring Wav(const WavSpec& spec, const std::wstring& name = L"in.wav") {
+    EXPECT_TRUE(WriteFileBytes(Path(name), MakeWav(spec)));
+    return Path(name);
+  }
+  bool EncodeToEnd() {
+    encoder_->StartEncoding();
+    return PumpUntil([&] { return sink_.done > 0; });
+  }
+
+  static inline int counter_ = 0;
+  std::wstring dir_;
+  RecordingSink sink_;
+  std::unique_ptr<Mp3Encoder> encoder_;
+};
+
+TEST_F(Mp3EncTest, RefusesWhatItCannotEncodeAndWritesNothing) {
+  WavSpec eightBit;
+  eightBit.bits = 8;
+  WavSpec floatWav;
+  floatWav.format = 3;
+  floatWav.bits = 32;
+  const std::wstring good = Wav({}, L"good.wav");
+  const std::wstring eight = Wav(eightBit, L"eight.wav");
+  const std::wstring flt = Wav(floatWav, L"float.wav");
+  ASSERT_TRUE(WriteFileBytes(Path(L"text.wav"), std::vector<uint8_t>(200, 'x')));
+  ASSERT_TRUE(CreateDirectoryW(Path(L"folder.mp3").c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(Path(L"locked.mp3"), {1, 2, 3}));
+  ASSERT_TRUE(SetFileAttributesW(Path(L"locked.mp3").c_str(), FILE_ATTRIBUTE_READONLY));
+  const auto before = Listing(dir_);
+
+  struct Case {
+    const wchar_t* what;
+    std::wstring wav, mp3;
+    SetFilesStatus want;
+  } cases[] = {
+      {L"missing wav", Path(L"none.wav"), Path(L"a.mp3"), SetFilesStatus::CannotReadWav},
+      {L"8-bit", eight, Path(L"b.mp3"), SetFilesStatus::BadWav},
+      {L"float", flt, Path(L"c.mp3"), SetFilesStatus::BadWav},
+      {L"not RIFF", Path(L"text.wav"), Path(L"d.mp3"), SetFilesStatus::BadWav},
+      {L"missing folder", good, Path(L"no such folder\\e.mp3"), SetFilesStatus::CannotCreateMp3},
+      {L"folder by that name", good, Path(L"folder.mp3"), SetFilesStatus::CannotCreateMp3},
+      {L"read-only mp3", good, Path(L"locked.mp3"), SetFilesStatus::CannotCreateMp3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(encoder_->SetFiles(c.wav, c.mp3), static_cast<int16_t>(c.want));
+  }
+  encoder_->SetBitRateKbit(100);
+  EXPECT_EQ(encoder_->SetFiles(good, Path(L"f.mp3")), static_cast<int16_t>(SetFilesStatus::BadBitRate));
+  EXPECT_EQ(Listing(dir_), before);
+  EXPECT_EQ(ReadFileBytes(Path(L"locked.mp3")), (std::vector<uint8_t>{1, 2, 3}));
+
+  // A refused SetFiles leaves nothing to start, yet the caller's wait ends.
+  encoder_->StartEncoding();
+  EXPECT_TRUE(PumpUntil([&] { return sink_.done == 1; }));
+  PumpFor(200);
+  EXPECT_EQ(sink_.done, 1);
+  EXPECT_EQ(Listing(dir_), before);
+}
+
+TEST_F(Mp3EncTest, EncodesToAUnicodeNameWithEventsOnTheUiThread) {
+  WavSpec spec;
+  spec.seconds = 3;
+  const std::wstring wav = Wav(spec, L"Tr\u00e4ck \u65e5\u672c.wav");
+  const std::wstring mp3 = Path(L"01 - \u00c9t\u00e9 \u2013 \u65e5\u672c\u8a9e.mp3");
+  encoder_->SetBitRateKbit(192);
+  ASSERT_EQ(encoder_->SetFiles(wav, mp3), 0);
+  const int32_t total = encoder_->ProgressTotal();
+  EXPECT_EQ(total, (3 * 44100 + 1151) / 1152);
+  ASSERT_TRUE(EncodeToEnd());
+  PumpFor(200);
+
+  EXPECT_EQ(sink_.done, 1);
+  EXPECT_TRUE(sink_.allOnUi);
+  ASSERT_FALSE(sink_.progress.empty());
+  EXPECT_LE(sink_.progress.size(), 101u);
+  for (size_t i = 1; i < sink_.progress.size(); ++i) EXPECT_LT(sink_.progress[i - 1], sink_.progress[i]);
+  EXPECT_EQ(sink_.progress.back(), total);
+
+  const auto bytes = ReadFileBytes(mp3);
+  EXPECT_EQ(FirstFrameKbit(bytes), 192);
+  EXPECT_TRUE(HasInfoFrame(bytes));
+  // 3 s at 192 kbit/s, give or take the info frame and padding.
+  EXPECT_NEAR(static_cast<double>(bytes.size()), 3 * 192000 / 8.0, 2000.0);
+  EXPECT_EQ(Listing(dir_).size(), 2u);  // the WAV and the MP3, no temporary file
+}
+
+TEST_F(Mp3EncTest, BitRateAppliesFromTheNextSetFiles) {
+  const std::wstring wav = Wav({});
+  encoder_->SetBitRateKbit(128);
+  ASSERT_EQ(encoder_->SetFiles(wav, Path(L"a.mp3")), 0);
+  encoder_->SetBitRateKbit(320);  // the menu is not consulted mid-track
+  ASSERT_TRUE(EncodeToEnd());
+  EXPECT_EQ(FirstFrameKbit(ReadFileBytes(Path(L"a.mp3"))), 128);
+
+  sink_.done = 0;
+  ASSERT_EQ(encoder_->SetFiles(wav, Path(L"b.mp3")), 0);
+  ASSERT_TRUE(EncodeToEnd());
+  EXPECT_EQ(FirstFrameKbit(ReadFileBytes(Path(L"b.mp3"))), 320);
+}
+
+TEST_F(Mp3EncTest, AbortLeavesNeitherTheFinalNameNorATemporaryFile) {
+  WavSpec spec;
+  spec.seconds = 120;
+  const std::wstring wav = Wav(spec);
+  const std::wstring mp3 = Path(L"out.mp3");
+  // An older file under the final name survives an aborted encode intact.
+  ASSERT_TRUE(WriteFileBytes(mp3, {9, 8, 7}));
+  ASSERT_EQ(encoder_->SetFiles(wav, mp3), 0);
+  encoder_->StartEncoding();
+  ASSERT_TRUE(PumpUntil([&] { return !sink_.progress.empty(); }));
+  ASSERT_EQ(sink_.done, 0) << "encode finished before it could be aborted";
+  encoder_->AbortEncoding();
+  EXPECT_EQ(Listing(dir_).size(), 2u);  // in.wav and the old out.mp3
+  EXPECT_EQ(ReadFileBytes(mp3), (std::vector<uint8_t>{9, 8, 7}));
+
+  // The one EncodeDone still arrives, late, and no second one follows.
+  EXPECT_TRUE(PumpUntil([&] { return sink_.done == 1; }));
+  PumpFor(300);
+  EXPECT_EQ(sink_.done, 1);
+  EXPECT_LT(sink_.progress.back(), encoder_->ProgressTotal());
+}
+
+TEST_F(Mp3EncTest, PreparedButNeverStartedLeavesNoTemporaryFile) {
+  const std::wstring wav = Wav({});
+  ASSERT_EQ(encoder_->SetFiles(wav, Path(L"a.mp3")), 0);
+  // A second SetFiles (the session's next track) drops the first one.
+  ASSERT_EQ(encoder_->SetFiles(wav, Path(L"b.mp3")), 0);
+  EXPECT_EQ(Listing(dir_).size(), 2u);
+  encoder_->AbortEncoding();
+  EXPECT_EQ(Listing(dir_), std::vector<std::wstring>{L"in.wav"});
+  ASSERT_EQ(encoder_->SetFiles(wav, Path(L"c.mp3")), 0);
+  encoder_.reset();
+  EXPECT_EQ(Listing(dir_), std::vector<std::wstring>{L"in.wav"});
+  PumpFor(100);
+  EXPECT_EQ(sink_.done, 0);
+}
+
+TEST_F(Mp3EncTest, EmptyDataChunkEncodesWithATotalOfOne) {
+  WavSpec spec;
+  spec.seconds = 0;
+  const std::wstring wav = Wav(spec);
+  ASSERT_EQ(encoder_->SetFiles(wav, Path(L"a.mp3")), 0);
+  EXPECT_EQ(encoder_->ProgressTotal(), 1);
+  ASSERT_TRUE(EncodeToEnd());
+  EXPECT_EQ(sink_.done, 1);
+  EXPECT_TRUE(Exists(Path(L"a.mp3")));
+  ASSERT_FALSE(sink_.progress.empty());
+  EXPECT_EQ(sink_.progress.back(), 1);
+}
+
+}  // namespace
