@@ -1,0 +1,166 @@
+// Stand-in for the front end that switches the menu integration on: it
+// installs the library's CallWndHook as a system-wide WH_CALLWNDPROC hook,
+// hands the handle to GTHook, owns the window of class
+// "Korvane.Glyphtap32", and removes the hook when that window gets
+// WM_CLOSE (no window procedure of the library is installed any more).
+//
+//   controller [--dll PATH] [--log FILE] [--stay] [--lifetime MS]
+//
+// --stay keeps the hook after WM_CLOSE and only counts the messages, so
+// that a test can tell one WM_CLOSE from several; the registered message
+// "MenulinkController.Quit" then ends it. The named event
+// "MenulinkController.Ready" is set once the hook is in and every GUI
+// thread has been made to load the library.
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using HookProc = LRESULT(CALLBACK *)(int, WPARAM, LPARAM);
+using GTHookProc = HHOOK(WINAPI *)(HHOOK);
+
+std::string logPath;
+bool stay = false;
+HHOOK hook = nullptr;
+HWND ownWindow = nullptr;
+UINT quitMessage = 0;
+int closeCount = 0;
+
+void Log(const char *format, ...) {
+    if (logPath.empty()) return;
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(line, sizeof line - 1, format, args);
+    va_end(args);
+    if (n < 0) return;
+    if (n > static_cast<int>(sizeof line) - 2) n = sizeof line - 2;
+    line[n++] = '\n';
+    HANDLE f = CreateFileA(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    WriteFile(f, line, static_cast<DWORD>(n), &written, nullptr);
+    CloseHandle(f);
+}
+
+void RemoveHook() {
+    if (!hook) return;
+    UnhookWindowsHookEx(hook);
+    hook = nullptr;
+    Log("unhooked");
+}
+
+// The hook library is loaded into a thread lazily, at the first message
+// sent to it: wake every GUI thread that has a top-level window.
+BOOL CALLBACK WakeWindow(HWND hwnd, LPARAM count) {
+    if (hwnd == ownWindow) return TRUE;
+    DWORD_PTR result;
+    SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, 500, &result);
+    ++*reinterpret_cast<int *>(count);
+    return TRUE;
+}
+
+LRESULT CALLBACK ControllerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == quitMessage && quitMessage) {
+        RemoveHook();
+        DestroyWindow(hwnd);
+        return 1;
+    }
+    switch (msg) {
+    case WM_CLOSE:
+        ++closeCount;
+        Log("WM_CLOSE %d", closeCount);
+        if (stay) return 0;
+        RemoveHook();
+        DestroyWindow(hwnd);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}
+
+std::string DefaultDllPath() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, n);
+    size_t slash = dir.find_last_of('\\');
+    return (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + "menulink.dll";
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    std::string dllPath = DefaultDllPath();
+    DWORD lifetimeMs = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--dll" && i + 1 < argc) dllPath = argv[++i];
+        else if (a == "--log" && i + 1 < argc) logPath = argv[++i];
+        else if (a == "--lifetime" && i + 1 < argc) lifetimeMs = std::strtoul(argv[++i], nullptr, 10);
+        else if (a == "--stay") stay = true;
+        else {
+            std::fprintf(stderr, "controller: bad argument %s\n", a.c_str());
+            return 2;
+        }
+    }
+
+    HMODULE library = LoadLibraryA(dllPath.c_str());
+    if (!library) {
+        Log("cannot load %s (%lu)", dllPath.c_str(), GetLastError());
+        return 3;
+    }
+    auto hookProc = reinterpret_cast<HookProc>(GetProcAddress(library, "CallWndHook"));
+    auto gtHook = reinterpret_cast<GTHookProc>(GetProcAddress(library, "GTHook"));
+    if (!hookProc || !gtHook) {
+        Log("exports missing");
+        return 4;
+    }
+
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    quitMessage = RegisterWindowMessageA("MenulinkController.Quit");
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ControllerProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = "Korvane.Glyphtap32";
+    if (!RegisterClassA(&wc)) return 5;
+    ownWindow = CreateWindowExA(0, wc.lpszClassName, "Glyphtap", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                instance, nullptr);
+    if (!ownWindow) return 5;
+
+    hook = SetWindowsHookExA(WH_CALLWNDPROC, hookProc, library, 0);
+    if (!hook) {
+        Log("SetWindowsHookEx failed (%lu)", GetLastError());
+        return 6;
+    }
+    gtHook(hook);
+    Log("hooked");
+    int woken = 0;
+    EnumWindows(WakeWindow, reinterpret_cast<LPARAM>(&woken));
+    Log("ready %d", woken);
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "MenulinkController.Ready");
+    if (ready) SetEvent(ready);
+
+    if (lifetimeMs) SetTimer(nullptr, 0, lifetimeMs, nullptr);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && !msg.hwnd) break;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    RemoveHook();
+    Log("exit");
+    if (ready) {
+        ResetEvent(ready);
+        CloseHandle(ready);
+    }
+    return 0;
+}
