@@ -23,6 +23,6 @@ class ProgressThrottle {
 
  private:
   int32_t total_;
-  int32_t lastPercent_ = -1;
+  int32_t lastPercent_ = 0;  // 0 % would not move a bar
   bool finalSent_ = false;
 };
