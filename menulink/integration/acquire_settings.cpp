@@ -1,0 +1,67 @@
+#include "menulink/integration/acquire.h"
+#include "menulink/integration/acquire_codes.h"
+#include "menulink/integration/acquire_internal.h"
+#include "menulink/integration/error_messages.h"
+#include "menulink/integration/string_ids.h"
+#include "menulink/registry/shared_data.h"
+
+#include <ole2.h>
+
+namespace {
+
+// Only notepad needs OLE brought up for it; other applications already run
+// with their own OLE state, which the run must not disturb.
+bool NeedsOwnOle(int32_t appIndex) {
+  if (!appTable || appIndex < 0 || appIndex >= MAX_APPS) return false;
+  char module[kModuleSize];
+  lstrcpynA(module, appTable[appIndex].module, sizeof module);
+  return lstrcmpiA(module, "NOTEPAD.EXE") == 0;
+}
+
+int32_t Leave(bool oleInitialised) {
+  if (oleInitialised) OleUninitialize();
+  return 0;
+}
+
+}  // namespace
+
+int32_t AcquireTextSettings(HWND hwnd, int32_t appIndex) {
+  SetAcquireBusy(1);
+  bool oleInitialised = false;
+  if (NeedsOwnOle(appIndex)) {
+    if (FAILED(OleInitialize(nullptr))) {
+      ShowErrorMessage(hwnd, IDS_ERR_COMMUNICATE);
+      SetAcquireBusy(0);
+      return 0;
+    }
+    oleInitialised = true;
+  }
+
+  OcrClient* client = nullptr;
+  HRESULT hr = S_OK;
+  if (StartIdleServer(&client, &hr) != ServerStart::Ready) {
+    ShowErrorMessage(hwnd, IDS_ERR_COMMUNICATE);
+    SetAcquireBusy(0);
+    return Leave(oleInitialised);
+  }
+
+  int32_t code = client->StartSession(static_cast<int32_t>(reinterpret_cast<INT_PTR>(hwnd)));
+  int16_t version = 0;
+  if (code == 0) code = client->GetEngineVersion(&version);
+  if (code != 0) {
+    client->EndSession();
+    client->Release();
+    if (!IsSilentSessionFailure(code)) ShowErrorMessage(hwnd, IDS_ERR_COMMUNICATE);
+    SetAcquireBusy(0);
+    return Leave(oleInitialised);
+  }
+
+  code = client->OptionDialog(OptionDialogArgument(version));
+  if (code != 0 && code != -1 && !IsQuietOptionDialogCode(code)) ShowErrorMessage(hwnd, IDS_ERR_OPTIONS);
+
+  client->EndSession();
+  client->Release();
+  if (oleInitialised) OleUninitialize();
+  SetAcquireBusy(0);
+  return 1;
+}
