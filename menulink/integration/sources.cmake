@@ -17,3 +17,19 @@ list(APPEND ML_INTEGRATION_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/subclass.cpp
 )
 list(APPEND ML_WIN_LIBS version)
+# Automation client and the acquire runs.
+list(APPEND ML_INTEGRATION_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/ocr_format.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/acquire_codes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/acquire_poll.cpp
+)
+list(APPEND ML_INTEGRATION_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/ocr_invoke.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ocr_client.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/acquire_server.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/acquire_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/acquire_settings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/acquire_paste.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/acquire_internals.cpp
+)
+list(APPEND ML_WIN_LIBS ole32 oleaut32 uuid)
