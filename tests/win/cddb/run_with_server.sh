@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Starts the CDDB test server (records of this folder plus a generated disc
+# image), runs the Windows test in the Wine bed against it, stops the server.
+set -u
+exe=${1:?test executable}
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+work=$(mktemp -d)
+pid=
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Three tracks at 0, 9000 and 20260 frames, lead-out at 31500: the test
+# knows this layout.
+cat >"$work/bedimage.cue" <<'CUE'
+FILE "bedimage.bin" BINARY
+  TRACK 01 AUDIO
+    INDEX 01 00:00:00
+  TRACK 02 AUDIO
+    INDEX 01 02:00:00
+  TRACK 03 AUDIO
+    INDEX 01 04:30:10
+CUE
+truncate -s $((31500 * 2352)) "$work/bedimage.bin"
+
+python3 "$root/tests/bed/cddb_server.py" --port 0 --port-file "$work/port" --records "$here/records" \
+  --disc-image "$work/bedimage.cue" --slow-seconds 2 --quiet &
+pid=$!
+for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
+if [ ! -s "$work/port" ]; then
+  echo "run_with_server: the CDDB test server did not start" >&2
+  exit 1
+fi
+export WQ_CDDB_TEST_URL="http://127.0.0.1:$(cat "$work/port")"
+"$root/tests/bed/wine-run" "$exe"
+rc=$?
+exit $rc
