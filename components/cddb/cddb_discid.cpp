@@ -54,9 +54,16 @@ std::string CddbDiscIdHex(uint32_t id) {
 }
 
 std::string CddbQueryCommand(const DiscToc& toc) {
-  std::string cmd = "cddb query " + CddbDiscIdHex(CddbDiscId(toc)) + " " +
-                    std::to_string(toc.trackStartLba.size());
-  for (uint32_t lba : toc.trackStartLba) cmd += " " + std::to_string(lba + kCddbLeadInFrames);
-  cmd += " " + std::to_string((toc.leadOutLba + kCddbLeadInFrames) / kCddbFramesPerSecond);
+  // Appended piece by piece: "x" + std::to_string() trips a GCC 12 warning.
+  std::string cmd = "cddb query ";
+  cmd += CddbDiscIdHex(CddbDiscId(toc));
+  cmd += ' ';
+  cmd += std::to_string(toc.trackStartLba.size());
+  for (uint32_t lba : toc.trackStartLba) {
+    cmd += ' ';
+    cmd += std::to_string(lba + kCddbLeadInFrames);
+  }
+  cmd += ' ';
+  cmd += std::to_string((toc.leadOutLba + kCddbLeadInFrames) / kCddbFramesPerSecond);
   return cmd;
 }

@@ -35,7 +35,7 @@ size_t DecodeOne(std::string_view s, size_t i, uint32_t& cp) {
 }  // namespace
 
 bool CddbIsValidUtf8(std::string_view bytes) {
-  uint32_t cp;
+  uint32_t cp = 0;
   for (size_t i = 0; i < bytes.size();) {
     const size_t n = DecodeOne(bytes, i, cp);
     if (n == 0) return false;
@@ -52,7 +52,7 @@ std::wstring CddbDecodeText(std::string_view bytes) {
       if (c != '\0') out.push_back(static_cast<wchar_t>(static_cast<uint8_t>(c)));
     return out;
   }
-  uint32_t cp;
+  uint32_t cp = 0;
   for (size_t i = 0; i < bytes.size();) {
     i += DecodeOne(bytes, i, cp);
     if (cp == 0) continue;
