@@ -186,15 +186,20 @@ class Reader : public CdReader {
   }
 
   int16_t ReadTrackToWav(int16_t track, const std::wstring& wavPath) override {
-    uint32_t id = ++readCounter_;
-    if (readCounter_ == 0) id = ++readCounter_;
     int32_t code = 0;
     std::wstring message;
     auto job = std::make_shared<ReadJob>();
     if (hub_->activeRead != 0) {
-      code = kErrBusy;
-      message = L"A read is already running";
-    } else if (!ReapWorker()) {
+      // Refused without touching the running read: it still ends with its
+      // own final event.
+      lastError_ = L"A read is already running";
+      auto hub = hub_;
+      UiPost([hub, msg = lastError_] {
+        if (hub->sink) hub->sink->ReadError(kErrBusy, msg);
+      });
+      return int16_t(kErrBusy);
+    }
+    if (!ReapWorker()) {
       code = kErrBusy;
       message = L"The previous read has not stopped yet";
     } else if (!FindTrack(track)) {
@@ -214,6 +219,8 @@ class Reader : public CdReader {
         message = why;
       }
     }
+    uint32_t id = ++readCounter_;
+    if (id == 0) id = ++readCounter_;
     if (code == 0) {
       job->hub = hub_;
       job->id = id;

@@ -1,6 +1,7 @@
 // The reader on disc images written to disk, through the public factory.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "components/cdreader/cdreader.h"
@@ -198,6 +199,7 @@ TEST_F(ImageReader, PlayingAnImageNeedsASoundDevice) {
   EXPECT_NE(reader->PlayTrack(0, 0, -1), 0);
   EXPECT_EQ(reader->LastError(), L"Track 0 does not exist");
   int16_t r = reader->PlayTrack(1, 0, -1);
+  std::printf("PlayTrack on this machine: %d %s\n", r, Narrow(reader->LastError()).c_str());
   if (r != 0) {
     EXPECT_NE(reader->LastError().find(L"No sound device"), std::wstring::npos)
         << Narrow(reader->LastError());
