@@ -6,9 +6,11 @@
 #include <lame/lame.h>
 
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <vector>
 
+#include "components/mp3enc/info_frame.h"
 #include "components/mp3enc/mp3enc.h"
 #include "components/mp3enc/progress.h"
 #include "components/mp3enc/set_files_status.h"
@@ -78,6 +80,7 @@ struct Job {
   // Bytes that go before the audio (an ID3v2 tag); the LAME info frame then
   // follows them, as the lame command places it after --id3v2-only tags.
   std::vector<uint8_t> leading;
+  bool lameReservesInfo = true;
   std::shared_ptr<EventTarget> target;
   // Shared with the encoder, which may still set it while the worker ends.
   std::shared_ptr<std::atomic<bool>> abort = std::make_shared<std::atomic<bool>>(false);
@@ -109,6 +112,62 @@ void PostDone(const std::shared_ptr<EventTarget>& target) {
   });
 }
 
+// Writes LAME's output; in front of the first frame it reserves room for
+// our own info frame when LAME reserved none.
+struct AudioWriter {
+  Job& job;
+  bool started = false;
+  uint8_t firstHeader[4] = {};
+  size_t ownInfoSize = 0;
+  uint64_t audioBytes = 0;
+  uint16_t musicCrc = 0;
+
+  bool Write(const unsigned char* data, size_t n) {
+    if (n == 0) return true;
+    if (!started) {
+      started = true;
+      if (!job.lameReservesInfo && n >= 4) {
+        std::memcpy(firstHeader, data, 4);
+        ownInfoSize = InfoFrameSize(firstHeader);
+        const std::vector<uint8_t> blank(ownInfoSize, 0);
+        if (ownInfoSize && !WriteAll(job.out, blank.data(), blank.size())) return false;
+      }
+    }
+    musicCrc = Crc16Update(musicCrc, data, n);
+    audioBytes += n;
+    return WriteAll(job.out, data, n);
+  }
+
+  // Replaces the reserved frame with the finished info frame.
+  bool WriteInfoFrame() {
+    const uint64_t infoAt = job.leading.size();
+    unsigned char tag[2880];
+    const size_t lameSize = lame_get_lametag_frame(job.lame, tag, sizeof tag);
+    if (lameSize > 0 && lameSize <= sizeof tag)
+      return SeekTo(job.out, infoAt) && WriteAll(job.out, tag, lameSize);
+    if (ownInfoSize == 0) return true;
+
+    InfoFrameFields f;
+    f.frames = static_cast<uint32_t>(lame_get_frameNum(job.lame));
+    f.streamBytes = static_cast<uint32_t>(ownInfoSize + audioBytes);
+    f.delay = static_cast<uint16_t>(lame_get_encoder_delay(job.lame));
+    // LAME's padding is an estimate when it resamples; the length the
+    // decoder should play is known exactly, so derive the padding from it.
+    const uint64_t inRate = job.info.sampleRate;
+    const uint64_t outRate = static_cast<uint64_t>(lame_get_out_samplerate(job.lame));
+    const uint64_t samples = (job.info.frames * outRate + inRate / 2) / inRate;
+    const int padding = PaddingForLength(samples, f.frames, SamplesPerFrame(firstHeader), f.delay);
+    f.padding = static_cast<uint16_t>(padding >= 0 ? padding : lame_get_encoder_padding(job.lame));
+    f.musicCrc = musicCrc;
+    const int kbit = lame_get_brate(job.lame);
+    f.kbit = static_cast<uint8_t>(kbit > 255 ? 255 : kbit);
+    f.lowpassHundredsHz = static_cast<uint8_t>(lame_get_lowpassfreq(job.lame) / 100);
+    const std::vector<uint8_t> frame = BuildInfoFrame(firstHeader, f);
+    if (frame.size() != ownInfoSize) return false;
+    return SeekTo(job.out, infoAt) && WriteAll(job.out, frame.data(), frame.size());
+  }
+};
+
 // Encodes the whole data chunk; false on any failure or abort.
 bool Encode(Job& job) {
   if (!job.leading.empty() && !WriteAll(job.out, job.leading.data(), job.leading.size()))
@@ -120,6 +179,7 @@ bool Encode(Job& job) {
   std::vector<unsigned char> mp3(kChunkFrames * 5 / 4 + 7200);
   const int32_t total = ProgressTotalFor(job.info.frames);
   ProgressThrottle throttle(total);
+  AudioWriter writer{job};
 
   uint64_t framesDone = 0;
   while (framesDone < job.info.frames) {
@@ -136,22 +196,15 @@ bool Encode(Job& job) {
                                                        mp3.data(), static_cast<int>(mp3.size()))
                       : lame_encode_buffer(job.lame, pcm.data(), pcm.data(), static_cast<int>(frames),
                                            mp3.data(), static_cast<int>(mp3.size()));
-    if (n < 0 || !WriteAll(job.out, mp3.data(), static_cast<size_t>(n))) return false;
+    if (n < 0 || !writer.Write(mp3.data(), static_cast<size_t>(n))) return false;
     framesDone += frames;
     const int32_t done = ProgressDoneFor(framesDone, job.info.frames);
     if (done < total && throttle.ShouldReport(done)) PostProgress(job.target, done);
   }
   if (job.abort->load()) return false;
   const int n = lame_encode_flush(job.lame, mp3.data(), static_cast<int>(mp3.size()));
-  if (n < 0 || !WriteAll(job.out, mp3.data(), static_cast<size_t>(n))) return false;
-
-  // The info frame (duration, gapless data) replaces the blank first frame
-  // that LAME reserved when the encode began.
-  unsigned char tag[2880];
-  const size_t tagSize = lame_get_lametag_frame(job.lame, tag, sizeof tag);
-  if (tagSize > 0 && tagSize <= sizeof tag) {
-    if (!SeekTo(job.out, job.leading.size()) || !WriteAll(job.out, tag, tagSize)) return false;
-  }
+  if (n < 0 || !writer.Write(mp3.data(), static_cast<size_t>(n))) return false;
+  if (!writer.WriteInfoFrame()) return false;
   if (throttle.ShouldReport(total)) PostProgress(job.target, total);
   return FlushFileBuffers(job.out) != 0;
 }
@@ -224,6 +277,9 @@ class LameMp3Encoder final : public Mp3Encoder {
     // path of Debian's build in single bits.
     lame_set_asm_optimizations(job->lame, SSE, 0);
     if (lame_init_params(job->lame) < 0) return static_cast<int16_t>(SetFilesStatus::EncoderSetup);
+    job->lameReservesInfo = LameReservesInfoFrame(
+        lame_get_version(job->lame) == 1, static_cast<uint32_t>(lame_get_out_samplerate(job->lame)),
+        lame_get_brate(job->lame), lame_get_mode(job->lame) == MONO);
 
     job->out = CreateFileW(job->tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
