@@ -72,6 +72,9 @@ BOOL Attach(HINSTANCE instance) {
     processState->acquireBusy = 0;
     processState->menuLanguage = 0;
 
+    // A fresh mapping is an empty table, whatever a failed earlier load
+    // left in the shared count.
+    if (created) sharedData.appCount = 0;
     if (created && !AppTableLoadFromRegistry()) {
         ReleaseProcessObjects();
         return FALSE;
