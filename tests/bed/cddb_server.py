@@ -99,31 +99,37 @@ def load_records(folder):
 
 
 def cue_toc(cue_path):
-    """Absolute frame offsets and lead-out frames of a CUE sheet with raw BIN files."""
+    """Absolute frame offsets and lead-out frames of a CUE sheet with raw BIN
+    files, laid out as the CD reader does: track 1's INDEX 01 is LBA 0 and
+    PREGAP/POSTGAP add silent frames."""
     folder = os.path.dirname(os.path.abspath(cue_path))
-    offsets, base, cur_file_start = [], 0, 0
+    starts, base, file_start, gap = [], 0, 0, 0
     with open(cue_path, encoding="utf-8", errors="replace") as f:
         lines = f.read().splitlines()
     in_audio = False
+    msf = lambda m: (int(m.group(1)) * 60 + int(m.group(2))) * FPS + int(m.group(3))
     for line in lines:
         words = line.strip()
         m = re.match(r'FILE\s+"?(.*?)"?\s+\w+$', words, re.I)
         if m:
-            cur_file_start = base
-            size = os.path.getsize(os.path.join(folder, m.group(1)))
-            base += size // SECTOR
+            file_start = base
+            base += os.path.getsize(os.path.join(folder, m.group(1))) // SECTOR
             continue
         m = re.match(r"TRACK\s+\d+\s+(\w+)", words, re.I)
         if m:
             in_audio = m.group(1).upper() == "AUDIO"
             continue
+        m = re.match(r"(PREGAP|POSTGAP)\s+(\d+):(\d+):(\d+)", words, re.I)
+        if m:
+            gap += (int(m.group(2)) * 60 + int(m.group(3))) * FPS + int(m.group(4))
+            continue
         m = re.match(r"INDEX\s+01\s+(\d+):(\d+):(\d+)", words, re.I)
         if m and in_audio:
-            mm, ss, ff = map(int, m.groups())
-            offsets.append(cur_file_start + (mm * 60 + ss) * FPS + ff + LEAD_IN)
-    if not offsets:
+            starts.append(file_start + gap + msf(m))
+    if not starts:
         raise ValueError("%s: no audio tracks" % cue_path)
-    return offsets, base + LEAD_IN
+    origin = starts[0]
+    return [x - origin + LEAD_IN for x in starts], base + gap - origin + LEAD_IN
 
 
 def record_for_image(cue_path):
