@@ -189,6 +189,11 @@ class Reader : public CdReader {
     int32_t code = 0;
     std::wstring message;
     auto job = std::make_shared<ReadJob>();
+    if (!OnUiThread()) {
+      // Events could never arrive: say so instead of leaving a caller waiting.
+      lastError_ = L"The CD reader has no user-interface thread to report to";
+      return int16_t(kErrStart);
+    }
     if (hub_->activeRead != 0) {
       // Refused without touching the running read: it still ends with its
       // own final event.

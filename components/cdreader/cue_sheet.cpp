@@ -324,7 +324,8 @@ bool BuildImageLayout(const CueSheet& sheet, const std::vector<uint64_t>& fileSi
       }
       addPiece(sectionFrames, int(fi), byte, t.sectorBytes, swap);
       byte += sectionFrames * t.sectorBytes;
-      frameInFile = first + uint32_t(sectionFrames < 0xFFFFFFFFu ? sectionFrames : 0);
+      // Only read again for the next track, whose position bounds it.
+      frameInFile = ti + 1 < f.tracks.size() ? f.tracks[ti + 1].indexes.front().frames : 0;
       addPiece(t.postgapFrames, -1, 0, kSectorBytes, false);
       if (v > kMaxDiscFrames) {
         error = L"The disc image is too large";

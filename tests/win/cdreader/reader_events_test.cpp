@@ -6,6 +6,7 @@
 
 #include "components/cdreader/reader_drives.h"
 #include "components/cdreader/track_read.h"
+#include "components/cdreader/wave_player.h"
 #include "ripper/engine/ui_dispatch.h"
 #include "win_test_util.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 struct DriveStats {
   std::atomic<int> reads{0};
+  std::atomic<uint32_t> frames{0};
   std::atomic<DWORD> thread{0};
 };
 
@@ -27,6 +29,7 @@ class SlowDrive : public cdr::CdDevice {
   }
   bool ReadFrames(uint32_t lba, uint32_t count, uint8_t* out, std::wstring& error) override {
     ++stats->reads;
+    stats->frames += count;
     stats->thread = GetCurrentThreadId();
     Sleep(20);
     for (size_t i = 0; i < size_t(count) * 2352; ++i) out[i] = uint8_t(lba + i);
@@ -149,6 +152,14 @@ TEST_F(ReaderEvents, DriveWithoutDiscReportsWhy) {
   EXPECT_EQ(reader->DriveDescription(0), L"");
 }
 
+TEST_F(ReaderEvents, ReadRefusedWhenEventsCannotBeDelivered) {
+  UiDispatchShutdown();
+  EXPECT_EQ(reader->ReadTrackToWav(1, dir.File(L"a.wav")), cdr::kErrStart);
+  EXPECT_FALSE(reader->LastError().empty());
+  EXPECT_FALSE(Exists(dir.File(L"a.wav")));
+  ASSERT_TRUE(UiDispatchInit());
+}
+
 TEST_F(ReaderEvents, DestroyingTheReaderMidReadDeliversNothing) {
   ASSERT_EQ(reader->ReadTrackToWav(1, dir.File(L"a.wav")), 0);
   PumpFor(100);
@@ -160,3 +171,26 @@ TEST_F(ReaderEvents, DestroyingTheReaderMidReadDeliversNothing) {
 }
 
 }  // namespace
+
+TEST(WavePlayer, PlaysTheRangeToItsEndAndStopsWhenAsked) {
+  DriveStats stats;
+  cdr::WavePlayer player;
+  std::wstring error;
+  if (!player.Start(std::make_unique<SlowDrive>(&stats), 0, 75, error)) {
+    EXPECT_NE(error.find(L"No sound device"), std::wstring::npos) << Narrow(error);
+    GTEST_SKIP() << Narrow(error);
+  }
+  // One second of audio ends by itself, every frame fed to the device.
+  EXPECT_TRUE(PumpUntil([&] { return !player.Playing(); }, 15000));
+  EXPECT_EQ(stats.frames.load(), 75u);
+
+  DriveStats longStats;
+  ASSERT_TRUE(player.Start(std::make_unique<SlowDrive>(&longStats), 0, 75 * 600, error));
+  Sleep(300);
+  EXPECT_TRUE(player.Playing());
+  DWORD t0 = GetTickCount();
+  player.Stop();
+  EXPECT_LT(GetTickCount() - t0, 3000u);
+  EXPECT_FALSE(player.Playing());
+  EXPECT_LT(longStats.frames.load(), 75u * 600);
+}
