@@ -68,6 +68,11 @@ struct EventTarget {
   bool alive = true;
 };
 
+struct JobControl {
+  std::atomic<bool> abort{false};
+  std::atomic<bool> finished{false};  // set just before EncodeDone is posted
+};
+
 // One prepared or running encode. Owned by the encoder until StartEncoding,
 // then by the worker thread.
 struct Job {
@@ -82,8 +87,8 @@ struct Job {
   std::vector<uint8_t> leading;
   bool lameReservesInfo = true;
   std::shared_ptr<EventTarget> target;
-  // Shared with the encoder, which may still set it while the worker ends.
-  std::shared_ptr<std::atomic<bool>> abort = std::make_shared<std::atomic<bool>>(false);
+  // Shared with the encoder, which may still look at it while the worker ends.
+  std::shared_ptr<JobControl> control = std::make_shared<JobControl>();
 
   ~Job() {
     if (lame) lame_close(lame);
@@ -183,7 +188,7 @@ bool Encode(Job& job) {
 
   uint64_t framesDone = 0;
   while (framesDone < job.info.frames) {
-    if (job.abort->load()) return false;
+    if (job.control->abort.load()) return false;
     const uint64_t left = job.info.frames - framesDone;
     const uint32_t frames = left < kChunkFrames ? static_cast<uint32_t>(left) : kChunkFrames;
     const DWORD bytes = frames * job.info.blockAlign;
@@ -201,7 +206,7 @@ bool Encode(Job& job) {
     const int32_t done = ProgressDoneFor(framesDone, job.info.frames);
     if (done < total && throttle.ShouldReport(done)) PostProgress(job.target, done);
   }
-  if (job.abort->load()) return false;
+  if (job.control->abort.load()) return false;
   const int n = lame_encode_flush(job.lame, mp3.data(), static_cast<int>(mp3.size()));
   if (n < 0 || !writer.Write(mp3.data(), static_cast<size_t>(n))) return false;
   if (!writer.WriteInfoFrame()) return false;
@@ -220,7 +225,11 @@ DWORD WINAPI EncodeThread(void* param) {
     job->DiscardOutput();
   }
   auto target = job->target;
+  auto control = job->control;
   job.reset();  // close the files before the listener hears of the end
+  // The listener may call SetFiles for the next track as soon as it hears
+  // EncodeDone, before this thread has quite ended; the flag tells it so.
+  control->finished.store(true);
   PostDone(target);
   return 0;
 }
@@ -298,10 +307,10 @@ class LameMp3Encoder final : public Mp3Encoder {
       return;
     }
     Job* job = pending_.release();
-    workerAbort_ = job->abort;
+    workerControl_ = job->control;
     worker_ = CreateThread(nullptr, 0, EncodeThread, job, 0, nullptr);
     if (!worker_) {
-      workerAbort_.reset();
+      workerControl_.reset();
       job->DiscardOutput();
       delete job;
       PostDone(target_);
@@ -321,18 +330,19 @@ class LameMp3Encoder final : public Mp3Encoder {
  private:
   void StopWorker() {
     if (!worker_) return;
-    if (WaitForSingleObject(worker_, 0) == WAIT_TIMEOUT) workerAbort_->store(true);
+    if (WaitForSingleObject(worker_, 0) == WAIT_TIMEOUT) workerControl_->abort.store(true);
     WaitForSingleObject(worker_, INFINITE);
     CloseHandle(worker_);
     worker_ = nullptr;
-    workerAbort_.reset();
+    workerControl_.reset();
   }
 
   void ReapFinishedWorker() {
-    if (worker_ && WaitForSingleObject(worker_, 0) == WAIT_OBJECT_0) {
+    if (worker_ && workerControl_->finished.load()) {
+      WaitForSingleObject(worker_, INFINITE);  // only its return is left
       CloseHandle(worker_);
       worker_ = nullptr;
-      workerAbort_.reset();
+      workerControl_.reset();
     }
   }
 
@@ -347,7 +357,7 @@ class LameMp3Encoder final : public Mp3Encoder {
   int32_t progressTotal_ = 1;
   std::unique_ptr<Job> pending_;
   HANDLE worker_ = nullptr;
-  std::shared_ptr<std::atomic<bool>> workerAbort_;
+  std::shared_ptr<JobControl> workerControl_;
 };
 
 }  // namespace

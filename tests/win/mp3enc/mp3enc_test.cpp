@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,7 @@ struct RecordingSink : Mp3EncoderEvents {
   std::vector<int32_t> progress;
   int done = 0;
   bool allOnUi = true;
+  std::function<void()> onDone;
   void EncodeProgress(int32_t amountDone) override {
     allOnUi = allOnUi && OnUiThread();
     progress.push_back(amountDone);
@@ -116,6 +118,7 @@ struct RecordingSink : Mp3EncoderEvents {
   void EncodeDone() override {
     allOnUi = allOnUi && OnUiThread();
     ++done;
+    if (onDone) onDone();
   }
 };
 
@@ -271,6 +274,24 @@ TEST_F(Mp3EncTest, BitRateAppliesFromTheNextSetFiles) {
   ASSERT_EQ(encoder_->SetFiles(wav, Path(L"b.mp3")), 0);
   ASSERT_TRUE(EncodeToEnd());
   EXPECT_EQ(FirstFrameKbit(ReadFileBytes(Path(L"b.mp3"))), 320);
+}
+
+TEST_F(Mp3EncTest, NextTrackCanBePreparedTheMomentEncodeDoneArrives) {
+  const std::wstring wav = Wav({});
+  std::vector<int16_t> statuses;
+  int track = 0;
+  // The session's next SetFiles follows EncodeDone at once, while the
+  // worker thread may not quite have returned.
+  sink_.onDone = [&] {
+    if (++track == 5) return;
+    statuses.push_back(encoder_->SetFiles(wav, Path(L"t" + std::to_wstring(track) + L".mp3")));
+    if (statuses.back() == 0) encoder_->StartEncoding();
+  };
+  ASSERT_EQ(encoder_->SetFiles(wav, Path(L"t0.mp3")), 0);
+  encoder_->StartEncoding();
+  ASSERT_TRUE(PumpUntil([&] { return sink_.done == 5; }));
+  EXPECT_EQ(statuses, std::vector<int16_t>(4, 0));
+  EXPECT_EQ(Listing(dir_).size(), 6u);
 }
 
 TEST_F(Mp3EncTest, AbortLeavesNeitherTheFinalNameNorATemporaryFile) {
