@@ -1,15 +1,197 @@
-// Placeholder bodies so the main window links while the session is built;
-// replaced by the real session.
 #include "ripper/engine/session.h"
 
-void RunSession(SessionHost&) {}
-void SessionReadProgress(SessionHost&, int32_t) {}
+#include <windows.h>
+
+#include "ripper/engine/form2.h"
+#include "ripper/engine/message_pump.h"
+#include "ripper/engine/progress_math.h"
+#include "ripper/engine/session_lines.h"
+#include "ripper/engine/session_log.h"
+#include "ripper/engine/session_names.h"
+#include "ripper/engine/user_message.h"
+
+namespace {
+
+SessionLog g_log;
+bool g_running = false;
+
+// Every session line goes to the log and to the progress list.
+void Say(const std::wstring& line) {
+  g_log.WriteLine(line);
+  Form2AddLine(line);
+}
+
+// A WM_QUIT while waiting ends the session as ABORT would, without asking.
+void Wait(SessionHost& host) {
+  Form1State& st = host.State();
+  if (WaitForFlag(st.OperationDone)) return;
+  st.AbortRequested = kVbTrue;
+  st.OperationDone = true;
+  host.Reader().AbortRead();
+}
+
+enum class WavState { Missing, Empty, HasAudio };
+
+WavState CheckWav(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return WavState::Missing;
+  // 44 bytes: a WAV header without any sample data.
+  if (data.nFileSizeHigh == 0 && data.nFileSizeLow == 44) return WavState::Empty;
+  return WavState::HasAudio;
+}
+
+void DeleteWav(const std::wstring& path) {
+  if (DeleteFileW(path.c_str())) return;
+  DWORD err = GetLastError();
+  if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND) Say(DeleteFailedLine(path));
+}
+
+std::wstring Mp3PathFor(SessionHost& host, const std::wstring& folder, int track) {
+  Form1State& st = host.State();
+  if (st.UseCddb != kVbTrue) return Mp3FilePath(folder, host.Prefix(), track);
+  int16_t n = static_cast<int16_t>(track);
+  return Mp3FilePathFromTitle(folder, track, FileNameSafeTitle(host.Cddb().TrackTitle(n)));
+}
+
+// Reads, checks, encodes and deletes the selected tracks. False when the
+// user aborted.
+bool RunTracks(SessionHost& host) {
+  Form1State& st = host.State();
+  const int count = host.TrackListCount();
+  for (int i = 0; i < count; ++i) {
+    if (!host.TrackListSelected(i)) continue;
+    const int n = i + 1;
+    Form2SetBarWidth(3, 0.0f);
+    const std::wstring folder = host.OutputFolder();
+    const std::wstring wavPath = WavFilePath(folder, host.Prefix(), n);
+    const std::wstring mp3Path = Mp3PathFor(host, folder, n);
+    st.SelectedOrdinal = static_cast<int16_t>(st.SelectedOrdinal + 1);
+    st.OperationDone = false;
+    const int left = TracksLeft(st.SelectedTotal, st.SelectedOrdinal);
+    Form2SetStatus(ReadingTrackStatus(n, left));
+    st.ReadFailed = kVbFalse;
+    if (host.Reader().ReadTrackToWav(static_cast<int16_t>(n), wavPath) != 0)
+      ShowUserMessage(Form2Window(), L"Error: can not read track!");
+    Say(ReadingTrackLine(n, left));
+    Wait(host);
+    if (st.AbortRequested == kVbTrue) {
+      Say(kReadingAbortedLine);
+      return false;
+    }
+    st.OperationDone = false;
+    host.Encoder().SetBitRateKbit(st.BitRate);
+    switch (CheckWav(wavPath)) {
+      case WavState::Empty:
+        Say(InvalidLengthLine(n));
+        continue;
+      case WavState::Missing:
+        // After a read error the log already says why.
+        if (st.ReadFailed != kVbTrue) Say(MissingWavLine(n));
+        continue;
+      case WavState::HasAudio:
+        break;
+    }
+    st.EncodeStatus = host.Encoder().SetFiles(wavPath, mp3Path);
+    if (st.EncodeStatus == 0 && st.ReadFailed != kVbTrue) {
+      const std::wstring line = EncodingTrackLine(n, left);
+      Form2SetStatus(line);
+      Say(line);
+      host.Encoder().StartEncoding();
+      Wait(host);
+      if (st.AbortRequested == kVbTrue) {
+        host.Encoder().AbortEncoding();
+        Say(kEncodingAbortedLine);
+        return false;
+      }
+    }
+    DeleteWav(wavPath);
+  }
+  return true;
+}
+
+void EndSession(SessionHost& host) {
+  for (int bar = 1; bar <= 3; ++bar) Form2SetBarWidth(bar, 0.0f);
+  MessageBeep(MB_OK);
+  Say(EndingSessionLine(UserShortDate(), UserTime()));
+  g_log.WriteLine(L"");
+  g_log.Close();
+  host.Reader().EndSession();
+  HWND main = host.MainWindow();
+  if (main) {
+    ShowWindow(main, SW_SHOW);
+    RECT r;
+    if (GetWindowRect(main, &r)) Form2SetPosition(r.right, r.top);
+  }
+  Form2SetButtonCaption(L"DONE");
+  g_running = false;
+}
+
+}  // namespace
+
+bool SessionIsRunning() { return g_running; }
+
+void RunSession(SessionHost& host) {
+  if (g_running) return;  // only the wait loop could re-enter
+  if (host.TrackListSelectedCount() < 1) return;
+  Form1State& st = host.State();
+  Form2Unload();
+  if (!Form2Load(host)) {
+    ShowUserMessage(host.MainWindow(), L"Error: can not open the progress window!");
+    return;
+  }
+  Form2Show();
+  if (host.MainWindow()) ShowWindow(host.MainWindow(), SW_HIDE);
+  g_running = true;
+  st.AbortRequested = kVbFalse;
+  host.Reader().BeginSession();
+  st.SelectedTotal = static_cast<int16_t>(host.TrackListSelectedCount());
+  st.SelectedOrdinal = 0;
+
+  const std::wstring logPath = LogFilePath(host.OutputFolder());
+  if (g_log.Open(logPath)) {
+    Say(StartingSessionLine(UserShortDate(), UserTime()));
+    RunTracks(host);
+  } else {
+    // Without a log nothing is read: a folder the log cannot go into would
+    // not take the WAV and MP3 files either.
+    ShowUserMessage(Form2Window(), L"Error: can not write the session log " + logPath +
+                                       L"\nNo track is read. Please choose another folder.");
+  }
+  EndSession(host);
+  RepostPendingQuit();
+}
+
+void SessionReadProgress(SessionHost& host, int32_t perMille) {
+  if (!g_running) return;
+  const Form1State& st = host.State();
+  ReadBarWidths w = ReadProgressWidths(st.BarFullWidth, perMille, st.SelectedTotal, st.SelectedOrdinal);
+  Form2SetBarWidth(2, w.thisTrack);
+  Form2SetBarWidth(1, w.allTracks);
+}
+
 void SessionReadDone(SessionHost& host) { host.State().OperationDone = true; }
-void SessionReadError(SessionHost& host, int32_t, const std::wstring&) {
+
+void SessionReadError(SessionHost& host, int32_t code, const std::wstring& message) {
+  // Outside a session there is no log to write to and no list to show it in.
+  if (g_running) Say(ReadErrorLine(code, message));
   host.State().OperationDone = true;
   host.State().ReadFailed = kVbTrue;
 }
-void SessionEncodeProgress(SessionHost&, int32_t) {}
+
+void SessionEncodeProgress(SessionHost& host, int32_t amountDone) {
+  if (!g_running) return;
+  const int32_t percent = EncodePercent(amountDone, host.Encoder().ProgressTotal());
+  Form2SetBarWidth(3, EncodeBarWidth(host.State().BarFullWidth, percent));
+}
+
 void SessionEncodeDone(SessionHost& host) { host.State().OperationDone = true; }
-void ProgressWindowPrepare(SessionHost&) {}
-void ProgressWindowUnload() {}
+
+void ProgressWindowPrepare(SessionHost& host) {
+  if (!Form2Load(host)) return;
+  host.State().BarFullWidth = kBarDesignWidth;
+  for (int bar = 1; bar <= 3; ++bar) Form2SetBarWidth(bar, 0.0f);
+}
+
+void ProgressWindowUnload() { Form2Unload(); }

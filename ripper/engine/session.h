@@ -20,3 +20,6 @@ void SessionEncodeDone(SessionHost& host);
 // the main window's unload handler.
 void ProgressWindowPrepare(SessionHost& host);
 void ProgressWindowUnload();
+
+// True from the moment RunSession shows the progress window until its end.
+bool SessionIsRunning();

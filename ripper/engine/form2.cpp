@@ -1,0 +1,283 @@
+#include "ripper/engine/form2.h"
+
+#include <cmath>
+
+#include "ripper/engine/message_pump.h"
+#include "ripper/engine/session.h"
+#include "ripper/engine/twips.h"
+#include "ripper/engine/user_message.h"
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"wavequill.Form2";
+constexpr wchar_t kBarClass[] = L"wavequill.Bar";
+constexpr int kCommand1Id = 101;
+constexpr int kText1Id = 102;
+constexpr int kList1Id = 103;
+
+constexpr int kClientWidth = 3885, kClientHeight = 4725;  // twips
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
+struct Rect { int left, top, width, height; };
+
+struct Form2 {
+  HWND wnd = nullptr;
+  HWND frames[3] = {};  // Frame5, Frame4, Frame1
+  HWND bars[3] = {};    // Shape1, Shape2, Shape3
+  float barTwips[3] = {};
+  HWND text1 = nullptr, list1 = nullptr, command1 = nullptr;
+  HFONT font = nullptr;
+  int dpi = 96;
+  SessionHost* host = nullptr;
+  bool inAbort = false;
+};
+
+Form2 g_form;
+
+// Shape1 sits at 75 twips in its frame, the other two at 80.
+const Rect kBarRects[3] = {{75, 190, 3495, 135}, {80, 190, 3495, 135}, {80, 190, 3495, 135}};
+const Rect kFrameRects[3] = {{120, 120, 3615, 375}, {120, 600, 3615, 375}, {120, 1080, 3615, 375}};
+const wchar_t* const kFrameTexts[3] = {L"All Tracks", L"This Track", L"Encoding"};
+
+int Px(int twips) { return TwipsToPixels(twips, g_form.dpi); }
+
+int WindowDpi(HWND wnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static auto fn = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (fn) {
+    UINT d = fn(wnd);
+    if (d > 0) return static_cast<int>(d);
+  }
+  HDC dc = GetDC(nullptr);
+  int d = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
+  if (dc) ReleaseDC(nullptr, dc);
+  return d > 0 ? d : 96;
+}
+
+int BarPixels(float twips) {
+  if (!(twips > 0.0f)) return 0;  // also NaN
+  return static_cast<int>(std::lround(double(twips) * g_form.dpi / 1440.0));
+}
+
+LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (LOWORD(wp) == kCommand1Id && HIWORD(wp) == BN_CLICKED) {
+        AbortOrClose();
+        return 0;
+      }
+      // Enter on the window goes to its one button.
+      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+        if (LOWORD(wp) == IDOK) AbortOrClose();
+        return 0;
+      }
+      break;
+    case DM_GETDEFID:
+      return MAKELRESULT(kCommand1Id, DC_HASDEFID);
+    case WM_CLOSE:
+      // The title bar's close acts as the button: it aborts a running session
+      // (the window stays until the session has ended) and closes after one.
+      if (SessionIsRunning() || Form2ButtonCaption() == L"DONE") AbortOrClose();
+      return 0;
+    case WM_DESTROY:
+      if (g_form.wnd == hwnd) {
+        HFONT font = g_form.font;
+        SessionHost* host = g_form.host;
+        g_form = Form2{};
+        g_form.host = host;
+        if (font) DeleteObject(font);
+      }
+      return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool RegisterClasses() {
+  static bool done = false;
+  if (done) return true;
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSW bar{};
+  bar.lpfnWndProc = BarProc;
+  bar.hInstance = inst;
+  bar.hbrBackground = CreateSolidBrush(RGB(0, 0, 128));
+  bar.lpszClassName = kBarClass;
+  WNDCLASSW form{};
+  form.lpfnWndProc = FormProc;
+  form.hInstance = inst;
+  form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  form.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(1));
+  form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  form.lpszClassName = kFormClass;
+  if (!RegisterClassW(&bar) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  if (!RegisterClassW(&form) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  done = true;
+  return true;
+}
+
+HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, const Rect& r,
+           int id) {
+  HWND h = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, Px(r.left), Px(r.top),
+                           Px(r.width), Px(r.height), parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                           nullptr);
+  if (h && g_form.font) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(g_form.font), FALSE);
+  return h;
+}
+
+HFONT MakeFont() {
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof(ncm);
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) return nullptr;
+  return CreateFontIndirectW(&ncm.lfMessageFont);
+}
+
+void CreateControls() {
+  HWND w = g_form.wnd;
+  // Created in tab order: Frame5, Frame4, Command1, Text1, Frame1, List1.
+  auto frame = [&](int k) {
+    g_form.frames[k] = Child(w, L"BUTTON", kFrameTexts[k], BS_GROUPBOX | WS_CLIPCHILDREN, 0, kFrameRects[k], 0);
+    g_form.bars[k] = Child(g_form.frames[k], kBarClass, L"", 0, 0, kBarRects[k], 0);
+  };
+  frame(0);
+  frame(1);
+  g_form.command1 = Child(w, L"BUTTON", L"ABORT", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, {1320, 4320, 1215, 375},
+                          kCommand1Id);
+  g_form.text1 = Child(w, L"EDIT", L"", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE,
+                       {120, 1680, 3615, 285}, kText1Id);
+  frame(2);
+  g_form.list1 = Child(w, L"LISTBOX", L"", WS_VSCROLL | LBS_NOINTEGRALHEIGHT | WS_TABSTOP, WS_EX_CLIENTEDGE,
+                       {120, 2040, 3615, 2205}, kList1Id);
+  for (int k = 0; k < 3; ++k) Form2SetBarWidth(k + 1, 0.0f);
+}
+
+}  // namespace
+
+bool Form2Load(SessionHost& host) {
+  g_form.host = &host;
+  if (g_form.wnd) return true;
+  if (!RegisterClasses()) return false;
+  HWND w = CreateWindowExW(0, kFormClass, L"Ripping and Encoding", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100,
+                           100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!w) return false;
+  g_form.wnd = w;
+  g_form.dpi = WindowDpi(w);
+  g_form.font = MakeFont();
+  RECT r{0, 0, Px(kClientWidth), Px(kClientHeight)};
+  AdjustWindowRectEx(&r, kStyle, FALSE, 0);
+  SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CreateControls();
+  return true;
+}
+
+bool Form2IsLoaded() { return g_form.wnd != nullptr; }
+
+void Form2Unload() {
+  if (g_form.wnd) DestroyWindow(g_form.wnd);
+}
+
+void Form2Show() {
+  HWND w = g_form.wnd;
+  if (!w) return;
+  RECT r;
+  GetWindowRect(w, &r);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  SetWindowPos(w, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+  ShowWindow(w, SW_SHOWNORMAL);
+  UpdateWindow(w);
+}
+
+HWND Form2Window() { return g_form.wnd; }
+HWND Form2Button() { return g_form.command1; }
+
+void Form2SetStatus(const std::wstring& text) {
+  if (g_form.text1) SetWindowTextW(g_form.text1, text.c_str());
+}
+
+static std::wstring TextOf(HWND h) {
+  if (!h) return {};
+  int n = GetWindowTextLengthW(h);
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(h, s.data(), n + 1);
+  s.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return s;
+}
+
+std::wstring Form2Status() { return TextOf(g_form.text1); }
+
+void Form2AddLine(const std::wstring& line) {
+  HWND l = g_form.list1;
+  if (!l) return;
+  LRESULT at = SendMessageW(l, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  // Keep the newest line in view.
+  if (at >= 0) SendMessageW(l, LB_SETTOPINDEX, static_cast<WPARAM>(at), 0);
+}
+
+std::vector<std::wstring> Form2Lines() {
+  std::vector<std::wstring> out;
+  HWND l = g_form.list1;
+  if (!l) return out;
+  LRESULT n = SendMessageW(l, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    LRESULT len = SendMessageW(l, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring s(static_cast<size_t>(len > 0 ? len : 0) + 1, L'\0');
+    len = SendMessageW(l, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
+    s.resize(static_cast<size_t>(len > 0 ? len : 0));
+    out.push_back(std::move(s));
+  }
+  return out;
+}
+
+void Form2SetBarWidth(int bar, float twips) {
+  if (bar < 1 || bar > 3 || !g_form.bars[bar - 1]) return;
+  g_form.barTwips[bar - 1] = twips;
+  SetWindowPos(g_form.bars[bar - 1], nullptr, 0, 0, BarPixels(twips), Px(kBarRects[bar - 1].height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+float Form2BarWidth(int bar) { return bar >= 1 && bar <= 3 ? g_form.barTwips[bar - 1] : 0.0f; }
+
+int Form2BarPixels(int bar) {
+  if (bar < 1 || bar > 3 || !g_form.bars[bar - 1]) return 0;
+  RECT r;
+  GetWindowRect(g_form.bars[bar - 1], &r);
+  return r.right - r.left;
+}
+
+void Form2SetPosition(int left, int top) {
+  if (g_form.wnd) SetWindowPos(g_form.wnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form2SetButtonCaption(const std::wstring& caption) {
+  if (g_form.command1) SetWindowTextW(g_form.command1, caption.c_str());
+}
+
+std::wstring Form2ButtonCaption() { return TextOf(g_form.command1); }
+
+void AbortOrClose() {
+  if (!g_form.wnd) return;
+  if (Form2ButtonCaption() == L"DONE") {
+    Form2SetButtonCaption(L"ABORT");
+    Form2Unload();
+    return;
+  }
+  // A second click while the message below is up, or a click with no session.
+  if (g_form.inAbort || !SessionIsRunning() || !g_form.host) return;
+  g_form.inAbort = true;
+  HWND owner = g_form.wnd;
+  SessionHost& host = *g_form.host;
+  host.State().AbortRequested = kVbTrue;
+  host.State().OperationDone = true;
+  // Also while the encoder runs: the session aborts that one when it sees the flag.
+  host.Reader().AbortRead();
+  PumpPendingMessages();
+  ShowUserMessage(IsWindow(owner) ? owner : nullptr, L"Ripping and Encoding Aborted");
+  PumpPendingMessages();
+  if (g_form.wnd == owner) g_form.inAbort = false;
+}

@@ -1,0 +1,21 @@
+// Progress-bar widths in twips. Computed in double, stored as float, as the
+// bars keep single-precision widths.
+#pragma once
+#include <cstdint>
+
+struct ReadBarWidths {
+  float thisTrack;  // Shape2
+  float allTracks;  // Shape1
+};
+
+// perMille is clamped to 0..1000. With no session (selectedTotal < 1) there
+// is nothing to show: both widths are 0.
+ReadBarWidths ReadProgressWidths(float fullWidth, int32_t perMille, int selectedTotal, int selectedOrdinal);
+
+// done * 100 / total rounded to the nearest integer, halves to the even
+// neighbour; clamped to 0..100. A total of 0 or less gives 0.
+int32_t EncodePercent(int32_t done, int32_t total);
+float EncodeBarWidth(float fullWidth, int32_t percent);
+
+// Round half to even, independent of the FPU rounding mode.
+double RoundHalfEven(double x);

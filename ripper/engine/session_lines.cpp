@@ -1,0 +1,37 @@
+#include "ripper/engine/session_lines.h"
+
+#include "ripper/engine/session_names.h"
+
+std::wstring StartingSessionLine(const std::wstring& date, const std::wstring& time) {
+  return L"Starting Session (" + date + L") (" + time + L")";
+}
+
+std::wstring EndingSessionLine(const std::wstring& date, const std::wstring& time) {
+  return L"Ending Session (" + date + L") (" + time + L")";
+}
+
+std::wstring ReadingTrackLine(int track, int left) {
+  return L"Reading Track  " + NumberText(track) + L",   " + NumberText(left) + L" Track(s) left";
+}
+
+std::wstring ReadingTrackStatus(int track, int left) {
+  return L"Reading Track " + NumberText(track) + L",   " + NumberText(left) + L" Track(s) left";
+}
+
+std::wstring EncodingTrackLine(int track, int left) {
+  return L"Encoding Track " + NumberText(track) + L",   " + NumberText(left) + L" Track(s) left";
+}
+
+std::wstring ReadErrorLine(int32_t code, const std::wstring& message) {
+  return L"Error code " + std::to_wstring(code) + L", " + message;
+}
+
+std::wstring InvalidLengthLine(int track) {
+  return L"Error, invalid lenght on Track " + NumberText(track) + L" Skipping to next Track";
+}
+
+std::wstring MissingWavLine(int track) {
+  return L"Error, no WAV file for Track " + NumberText(track) + L" Skipping to next Track";
+}
+
+std::wstring DeleteFailedLine(const std::wstring& path) { return L"Error, can not delete " + path; }

@@ -1,0 +1,24 @@
+// Texts a session writes to its log, its progress list and its status line.
+// Blanks are part of the format that readers of the log rely on.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Selected tracks left, the current one included.
+inline int TracksLeft(int selectedTotal, int selectedOrdinal) { return selectedTotal - selectedOrdinal + 1; }
+
+std::wstring StartingSessionLine(const std::wstring& date, const std::wstring& time);
+std::wstring EndingSessionLine(const std::wstring& date, const std::wstring& time);
+// Log and list: two blanks after "Track"; the status line has one.
+std::wstring ReadingTrackLine(int track, int left);
+std::wstring ReadingTrackStatus(int track, int left);
+// Status line, log and list share this one.
+std::wstring EncodingTrackLine(int track, int left);
+std::wstring ReadErrorLine(int32_t code, const std::wstring& message);
+std::wstring InvalidLengthLine(int track);
+// Lines for failures the session reports beyond the usual ones.
+std::wstring MissingWavLine(int track);
+std::wstring DeleteFailedLine(const std::wstring& path);
+
+inline constexpr wchar_t kReadingAbortedLine[] = L"Reading Aborted";
+inline constexpr wchar_t kEncodingAbortedLine[] = L"Encoding Aborted";

@@ -1,0 +1,63 @@
+#include "ripper/engine/progress_math.h"
+
+#include <gtest/gtest.h>
+
+constexpr float kFull = 3495.0f;
+
+TEST(ReadProgressWidths, SecondOfThreeHalfRead) {
+  ReadBarWidths w = ReadProgressWidths(kFull, 500, 3, 2);
+  EXPECT_FLOAT_EQ(w.thisTrack, 1747.5f);
+  EXPECT_FLOAT_EQ(w.allTracks, 1747.5f);
+}
+
+TEST(ReadProgressWidths, EndsAndStartsOfTracks) {
+  EXPECT_FLOAT_EQ(ReadProgressWidths(kFull, 0, 3, 1).allTracks, 0.0f);
+  EXPECT_FLOAT_EQ(ReadProgressWidths(kFull, 1000, 3, 3).allTracks, kFull);
+  EXPECT_FLOAT_EQ(ReadProgressWidths(kFull, 1000, 3, 3).thisTrack, kFull);
+  EXPECT_FLOAT_EQ(ReadProgressWidths(kFull, 1, 1, 1).thisTrack, 3.495f);
+}
+
+TEST(ReadProgressWidths, OutOfRangeInputsStayInsideTheBar) {
+  EXPECT_FLOAT_EQ(ReadProgressWidths(kFull, 1500, 2, 2).thisTrack, kFull);
+  EXPECT_FLOAT_EQ(ReadProgressWidths(kFull, 1500, 2, 2).allTracks, kFull);
+  EXPECT_FLOAT_EQ(ReadProgressWidths(kFull, -3, 2, 1).thisTrack, 0.0f);
+  // No session: nothing selected yet.
+  EXPECT_FLOAT_EQ(ReadProgressWidths(kFull, 500, 0, 0).thisTrack, 0.0f);
+  EXPECT_FLOAT_EQ(ReadProgressWidths(kFull, 500, 0, 0).allTracks, 0.0f);
+}
+
+TEST(EncodePercent, HalvesGoToTheEvenNeighbour) {
+  EXPECT_EQ(EncodePercent(25, 200), 12);  // 12.5
+  EXPECT_EQ(EncodePercent(27, 200), 14);  // 13.5
+  EXPECT_EQ(EncodePercent(1, 200), 0);    // 0.5
+  EXPECT_EQ(EncodePercent(3, 200), 2);    // 1.5
+  EXPECT_EQ(EncodePercent(1, 3), 33);
+  EXPECT_EQ(EncodePercent(2, 3), 67);
+  EXPECT_EQ(EncodePercent(200, 200), 100);
+}
+
+TEST(EncodePercent, LargeCountsDoNotOverflow) {
+  EXPECT_EQ(EncodePercent(2000000000, 2000000000), 100);
+  EXPECT_EQ(EncodePercent(1000000000, 2000000000), 50);
+}
+
+TEST(EncodePercent, BadTotalsAndOvershoot) {
+  EXPECT_EQ(EncodePercent(10, 0), 0);
+  EXPECT_EQ(EncodePercent(10, -4), 0);
+  EXPECT_EQ(EncodePercent(300, 200), 100);
+  EXPECT_EQ(EncodePercent(-5, 200), 0);
+}
+
+TEST(EncodeBarWidth, TwelvePercent) {
+  EXPECT_FLOAT_EQ(EncodeBarWidth(kFull, 12), 419.4f);
+  EXPECT_FLOAT_EQ(EncodeBarWidth(kFull, 100), kFull);
+  EXPECT_FLOAT_EQ(EncodeBarWidth(kFull, 0), 0.0f);
+}
+
+TEST(RoundHalfEven, NegativeAndExactValues) {
+  EXPECT_EQ(RoundHalfEven(-0.5), 0.0);
+  EXPECT_EQ(RoundHalfEven(-1.5), -2.0);
+  EXPECT_EQ(RoundHalfEven(2.5), 2.0);
+  EXPECT_EQ(RoundHalfEven(2.5000001), 3.0);
+  EXPECT_EQ(RoundHalfEven(7.0), 7.0);
+}

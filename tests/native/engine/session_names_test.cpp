@@ -1,0 +1,43 @@
+#include "ripper/engine/session_names.h"
+
+#include <gtest/gtest.h>
+
+TEST(NumberText, AtLeastTwoDigits) {
+  EXPECT_EQ(NumberText(0), L"00");
+  EXPECT_EQ(NumberText(1), L"01");
+  EXPECT_EQ(NumberText(9), L"09");
+  EXPECT_EQ(NumberText(12), L"12");
+  EXPECT_EQ(NumberText(100), L"100");
+  EXPECT_EQ(NumberText(-1), L"-01");
+}
+
+TEST(SessionPaths, DriveRootGetsNoExtraBackslash) {
+  EXPECT_EQ(WavFilePath(L"D:\\", L"Track", 1), L"D:\\Track01.wav");
+  EXPECT_EQ(Mp3FilePath(L"D:\\", L"Track", 1), L"D:\\Track01.mp3");
+  EXPECT_EQ(LogFilePath(L"D:\\"), L"D:\\trackforge.log");
+}
+
+TEST(SessionPaths, OtherFoldersGetABackslash) {
+  EXPECT_EQ(WavFilePath(L"D:\\Music", L"Track", 1), L"D:\\Music\\Track01.wav");
+  EXPECT_EQ(LogFilePath(L"D:\\Music"), L"D:\\Music\\trackforge.log");
+  // The rule counts characters only: a three-letter folder name gets nothing.
+  EXPECT_EQ(JoinFolder(L"abc", L"x"), L"abcx");
+  EXPECT_EQ(JoinFolder(L"D:", L"x"), L"D:\\x");
+}
+
+TEST(SessionPaths, PrefixUsedAsTyped) {
+  EXPECT_EQ(WavFilePath(L"D:\\Music", L"", 1), L"D:\\Music\\01.wav");
+  EXPECT_EQ(WavFilePath(L"D:\\Music", L"Track", 100), L"D:\\Music\\Track100.wav");
+  EXPECT_EQ(WavFilePath(L"D:\\Music", L" My Disc ", 7), L"D:\\Music\\ My Disc 07.wav");
+}
+
+TEST(SessionPaths, CddbTitleNamesTheMp3Only) {
+  EXPECT_EQ(Mp3FilePathFromTitle(L"D:\\Music", 1, L"Intro"), L"D:\\Music\\01 - Intro.mp3");
+  EXPECT_EQ(Mp3FilePathFromTitle(L"D:\\", 12, L"Outro"), L"D:\\12 - Outro.mp3");
+}
+
+TEST(FileNameSafeTitle, ReplacesOnlyForbiddenCharacters) {
+  EXPECT_EQ(FileNameSafeTitle(L"AC/DC: Live? \"*\" <a|b>\\"), L"AC_DC_ Live_ ___ _a_b__");
+  EXPECT_EQ(FileNameSafeTitle(L"Tab\there"), L"Tab_here");
+  EXPECT_EQ(FileNameSafeTitle(L"Caf\u00e9 - (Live) & more, 1.5"), L"Caf\u00e9 - (Live) & more, 1.5");
+}
