@@ -62,12 +62,13 @@ int32_t OcrClient::Finish(HRESULT hr, int32_t value) {
   return hr == S_OK ? value : -1;
 }
 
-#define OCR_CALL(name, format, ...)                                                              \
-  do {                                                                                           \
-    int32_t value = -1;                                                                          \
-    HRESULT hr = InvokeByName(dispatch, DISPATCH_METHOD, &value, nullptr, nullptr, name, format __VA_OPT__(,) \
-                              __VA_ARGS__);                                                      \
-    return Finish(hr, value);                                                                    \
+// The local's name must not be one a wrapper uses for its arguments.
+#define OCR_CALL(name, format, ...)                                                                 \
+  do {                                                                                              \
+    int32_t answer_ = -1;                                                                           \
+    HRESULT hr_ = InvokeByName(dispatch, DISPATCH_METHOD, &answer_, nullptr, nullptr, name,         \
+                               format __VA_OPT__(, ) __VA_ARGS__);                                  \
+    return Finish(hr_, answer_);                                                                    \
   } while (0)
 
 namespace {

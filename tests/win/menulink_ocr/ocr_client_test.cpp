@@ -11,8 +11,9 @@ namespace {
 class OcrClientTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake.names = {L"StartSession", L"LoadImage", L"GetEngineVersion", L"AddPageData", L"ZoneImage",
-                  L"SaveDocument", L"GetProductName", L"EndSession"};
+    fake.names = {L"StartSession", L"LoadImage",  L"GetEngineVersion", L"AddPageData",
+                  L"ZoneImage",    L"SaveDocument", L"GetProductName", L"EndSession",
+                  L"OptionDialog", L"SetSource",  L"SetLanguageAnalyst", L"SaveDocumentAs"};
     client = new OcrClient;
     client->AddRef();
     fake.AddRef();
@@ -46,15 +47,27 @@ TEST_F(OcrClientTest, ReferenceCountingOwnsTheDispatch) {
 TEST_F(OcrClientTest, WrappersCallByNameWithTheirFormats) {
   fake.resultValue = 0;
   EXPECT_EQ(client->StartSession(0x10203), 0);
-  EXPECT_EQ(client->ZoneImage(-1), 0);
+  EXPECT_EQ(client->ZoneImage(7), 0);
   EXPECT_EQ(client->SaveDocument(""), 0);
-  ASSERT_EQ(fake.calls.size(), 3u);
-  EXPECT_EQ(fake.askedNames, (std::vector<std::wstring>{L"StartSession", L"ZoneImage", L"SaveDocument"}));
+  EXPECT_EQ(client->OptionDialog(6226), 0);
+  EXPECT_EQ(client->SetSource(0x10005), 0);
+  EXPECT_EQ(client->SetLanguageAnalyst(3, 4), 0);
+  EXPECT_EQ(client->SaveDocumentAs("a", "b"), 0);
+  ASSERT_EQ(fake.calls.size(), 7u);
+  EXPECT_EQ(fake.askedNames, (std::vector<std::wstring>{L"StartSession", L"ZoneImage", L"SaveDocument", L"OptionDialog",
+                                                        L"SetSource", L"SetLanguageAnalyst", L"SaveDocumentAs"}));
   EXPECT_EQ(fake.calls[0].args.at(0).vt, VT_I4);
   EXPECT_EQ(fake.calls[0].args.at(0).lVal, 0x10203);
   EXPECT_EQ(fake.calls[1].args.at(0).vt, VT_I2);
-  EXPECT_EQ(fake.calls[1].args.at(0).iVal, -1);
+  EXPECT_EQ(fake.calls[1].args.at(0).iVal, 7);
   EXPECT_EQ(fake.calls[2].texts.at(0), L"");
+  EXPECT_EQ(fake.calls[3].args.at(0).lVal, 6226);
+  EXPECT_EQ(fake.calls[4].args.at(0).vt, VT_I2);
+  EXPECT_EQ(fake.calls[4].args.at(0).iVal, 5) << "low 16 bits";
+  ASSERT_EQ(fake.calls[5].args.size(), 2u);
+  EXPECT_EQ(fake.calls[5].args[1].iVal, 3);
+  EXPECT_EQ(fake.calls[5].args[0].iVal, 4);
+  EXPECT_EQ(fake.calls[6].texts, (std::vector<std::wstring>{L"b", L"a"}));
   for (const RecordedCall& c : fake.calls) EXPECT_EQ(c.flags, DISPATCH_METHOD);
 }
 
@@ -129,23 +142,6 @@ TEST_F(OcrClientTest, AddPageDataSendsTheBytesAsAnArrayOfLongs) {
   fake.onInvoke = nullptr;
   fake.invokeHr = DISP_E_EXCEPTION;
   EXPECT_EQ(client->AddPageData(1, 2, data, 5), -1);
-}
-
-TEST(CreateOcrClientTest, UnregisteredProgIdGivesTheLookupResult) {
-  // The stand-in server is not registered in this test's prefix state unless
-  // a test registered it; only the failure path is checked here.
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  CLSID clsid;
-  if (SUCCEEDED(CLSIDFromProgID(L"Lexora", &clsid))) {
-    CoUninitialize();
-    GTEST_SKIP() << "Lexora is registered here";
-  }
-  OcrClient* out = reinterpret_cast<OcrClient*>(1);
-  HRESULT hr = CreateOcrClient(&out);
-  EXPECT_EQ(hr, CLSIDFromProgID(L"Lexora", &clsid));
-  EXPECT_TRUE(FAILED(hr));
-  EXPECT_EQ(out, reinterpret_cast<OcrClient*>(1)) << "out is set only on success";
-  CoUninitialize();
 }
 
 }  // namespace
