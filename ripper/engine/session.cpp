@@ -93,8 +93,10 @@ bool RunTracks(SessionHost& host) {
       case WavState::HasAudio:
         break;
     }
-    st.EncodeStatus = host.Encoder().SetFiles(wavPath, mp3Path);
-    if (st.EncodeStatus == 0 && st.ReadFailed != kVbTrue) {
+    // After a read error nothing is prepared: a prepared encode that never
+    // starts would keep the WAV file open, and it could not be deleted.
+    if (st.ReadFailed != kVbTrue) st.EncodeStatus = host.Encoder().SetFiles(wavPath, mp3Path);
+    if (st.ReadFailed != kVbTrue && st.EncodeStatus == 0) {
       const std::wstring line = EncodingTrackLine(n, left);
       Form2SetStatus(line);
       Say(line);

@@ -215,6 +215,10 @@ TEST_F(SessionTest, ReadErrorIsLoggedAndSkipsTheEncode) {
   EXPECT_EQ(FileSize(Path(L"Track02.mp3")), -1);
   EXPECT_EQ(FileSize(Path(L"Track03.wav")), 44);  // kept: empty
   EXPECT_EQ(host.state.ReadFailed, kVbTrue);
+  // Only the good track is prepared for encoding.
+  int setFiles = 0;
+  for (const auto& c : host.encoder.calls) setFiles += c.rfind(L"SetFiles ", 0) == 0;
+  EXPECT_EQ(setFiles, 1);
 }
 
 TEST_F(SessionTest, RefusedReadShowsTheMessageAndStillWaits) {
