@@ -39,6 +39,9 @@ std::string Placeholders(const std::string &s) {
 class Messages : public ::testing::Test {
 protected:
     StoreGuard store;
+    void SetUp() override {
+        ASSERT_FALSE(TableMappingExists()) << "another process has menulink.dll loaded";
+    }
 };
 
 TEST_F(Messages, EveryLanguageHoldsEveryIdentifier) {

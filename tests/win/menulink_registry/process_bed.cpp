@@ -168,6 +168,13 @@ std::vector<Slot> ParseDump(const DriverRun &run, int *count) {
     return slots;
 }
 
+bool TableMappingExists() {
+    HANDLE h = OpenFileMappingA(FILE_MAP_READ, FALSE, "GLYPHTAP_MAP_OBJECT");
+    if (!h) return false;
+    CloseHandle(h);
+    return true;
+}
+
 std::string IniPath() {
     char dir[MAX_PATH];
     UINT n = GetWindowsDirectoryA(dir, MAX_PATH);

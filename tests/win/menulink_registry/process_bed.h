@@ -76,6 +76,9 @@ private:
     std::string capture_;
 };
 
+// True while some process has menulink.dll loaded (its table exists).
+bool TableMappingExists();
+
 std::string IniPath();
 void DeleteDirectKey();
 void SetDirectValue(const std::string &name, const std::string &text, DWORD type = REG_SZ);

@@ -12,6 +12,9 @@ namespace {
 class Contention : public ::testing::Test {
 protected:
     StoreGuard store;
+    void SetUp() override {
+        ASSERT_FALSE(TableMappingExists()) << "another process has menulink.dll loaded";
+    }
 };
 
 TEST_F(Contention, TimeoutThenAbandonedOwnerDoesNotWedgeTheOthers) {

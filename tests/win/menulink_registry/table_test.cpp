@@ -10,6 +10,9 @@ namespace {
 class SharedTable : public ::testing::Test {
 protected:
     StoreGuard store;
+    void SetUp() override {
+        ASSERT_FALSE(TableMappingExists()) << "another process has menulink.dll loaded";
+    }
     void StoreThree() {
         SetDirectValue("App_1", "WINWORD.EXE, D:\\Office\\WINWORD.EXE, Microsoft Word");
         SetDirectValue("App_2", "NOTEPAD.EXE, , Notepad");
