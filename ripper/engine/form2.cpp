@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "ripper/engine/form2_ids.h"
 #include "ripper/engine/message_pump.h"
 #include "ripper/engine/session.h"
 #include "ripper/engine/twips.h"
@@ -9,11 +10,11 @@
 
 namespace {
 
-constexpr wchar_t kFormClass[] = L"wavequill.Form2";
+constexpr wchar_t kFormClass[] = WQ_FORM2_CLASS;
 constexpr wchar_t kBarClass[] = L"wavequill.Bar";
-constexpr int kCommand1Id = 101;
-constexpr int kText1Id = 102;
-constexpr int kList1Id = 103;
+constexpr int kCommand1Id = kIdForm2Command1;
+constexpr int kText1Id = kIdForm2Text1;
+constexpr int kList1Id = kIdForm2List1;
 
 constexpr int kClientWidth = 3885, kClientHeight = 4725;  // twips
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;

@@ -6,22 +6,22 @@ std::wstring NumberText(long long n) {
   return s.size() < 2 ? L"0" + s : s;
 }
 
-std::wstring JoinFolder(const std::wstring& folder, const std::wstring& name) {
+std::wstring JoinOutputPath(const std::wstring& folder, const std::wstring& name) {
   return folder.size() == 3 ? folder + name : folder + L"\\" + name;
 }
 
-std::wstring LogFilePath(const std::wstring& folder) { return JoinFolder(folder, L"trackforge.log"); }
+std::wstring LogFilePath(const std::wstring& folder) { return JoinOutputPath(folder, L"trackforge.log"); }
 
 std::wstring WavFilePath(const std::wstring& folder, const std::wstring& prefix, int track) {
-  return JoinFolder(folder, prefix + NumberText(track) + L".wav");
+  return JoinOutputPath(folder, prefix + NumberText(track) + L".wav");
 }
 
 std::wstring Mp3FilePath(const std::wstring& folder, const std::wstring& prefix, int track) {
-  return JoinFolder(folder, prefix + NumberText(track) + L".mp3");
+  return JoinOutputPath(folder, prefix + NumberText(track) + L".mp3");
 }
 
 std::wstring Mp3FilePathFromTitle(const std::wstring& folder, int track, const std::wstring& title) {
-  return JoinFolder(folder, NumberText(track) + L" - " + title + L".mp3");
+  return JoinOutputPath(folder, NumberText(track) + L" - " + title + L".mp3");
 }
 
 std::wstring FileNameSafeTitle(const std::wstring& title) {

@@ -8,7 +8,7 @@ std::wstring NumberText(long long n);
 
 // folder + name; a "\" goes in between unless the folder is exactly three
 // characters long (a drive root such as D:\, which already ends in one).
-std::wstring JoinFolder(const std::wstring& folder, const std::wstring& name);
+std::wstring JoinOutputPath(const std::wstring& folder, const std::wstring& name);
 
 std::wstring LogFilePath(const std::wstring& folder);
 // The prefix is used as typed, blanks included.

@@ -21,8 +21,8 @@ TEST(SessionPaths, OtherFoldersGetABackslash) {
   EXPECT_EQ(WavFilePath(L"D:\\Music", L"Track", 1), L"D:\\Music\\Track01.wav");
   EXPECT_EQ(LogFilePath(L"D:\\Music"), L"D:\\Music\\trackforge.log");
   // The rule counts characters only: a three-letter folder name gets nothing.
-  EXPECT_EQ(JoinFolder(L"abc", L"x"), L"abcx");
-  EXPECT_EQ(JoinFolder(L"D:", L"x"), L"D:\\x");
+  EXPECT_EQ(JoinOutputPath(L"abc", L"x"), L"abcx");
+  EXPECT_EQ(JoinOutputPath(L"D:", L"x"), L"D:\\x");
 }
 
 TEST(SessionPaths, PrefixUsedAsTyped) {
