@@ -36,10 +36,12 @@ CddbHttpCall::~CddbHttpCall() {
   DeleteCriticalSection(&lock_);
 }
 
-bool CddbHttpCall::Track(void* handle) {
+bool CddbHttpCall::Live() {
+  const DWORD err = GetLastError();  // callers read it afterwards
   EnterCriticalSection(&lock_);
   const bool aborted = aborted_;
   LeaveCriticalSection(&lock_);
+  SetLastError(err);
   return !aborted;
 }
 
@@ -96,9 +98,11 @@ bool CddbHttpCall::Get(const CddbServerUrl& url, const std::string& query, const
                                    WINHTTP_DEFAULT_ACCEPT_TYPES, url.secure ? WINHTTP_FLAG_SECURE : 0);
   const DWORD reqErr = r ? 0 : GetLastError();
   if (!publish(request_, r)) return fail(r ? ERROR_WINHTTP_OPERATION_CANCELLED : reqErr);
+  // An aborted call reports "stopped" whatever error the closed handle gave.
+  const auto failed = [&]() { return fail(Live() ? GetLastError() : ERROR_WINHTTP_OPERATION_CANCELLED); };
   if (!WinHttpSendRequest(r, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-      !WinHttpReceiveResponse(r, nullptr) || !Track(r))
-    return fail(Track(r) ? GetLastError() : ERROR_WINHTTP_OPERATION_CANCELLED);
+      !WinHttpReceiveResponse(r, nullptr) || !Live())
+    return failed();
   DWORD status = 0;
   DWORD size = sizeof status;
   if (!WinHttpQueryHeaders(r, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
@@ -112,8 +116,7 @@ bool CddbHttpCall::Get(const CddbServerUrl& url, const std::string& query, const
   char buf[8192];
   for (;;) {
     DWORD got = 0;
-    if (!WinHttpReadData(r, buf, sizeof buf, &got) || !Track(r))
-      return fail(Track(r) ? GetLastError() : ERROR_WINHTTP_OPERATION_CANCELLED);
+    if (!WinHttpReadData(r, buf, sizeof buf, &got) || !Live()) return failed();
     if (got == 0) break;
     if (body.size() + got > kCddbMaxAnswerBytes) {
       body.clear();

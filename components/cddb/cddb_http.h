@@ -23,7 +23,7 @@ class CddbHttpCall {
   void Abort();
 
  private:
-  bool Track(void* handle);  // false when already aborted
+  bool Live();  // false once aborted
   void CloseAll();
 
   CRITICAL_SECTION lock_;
