@@ -42,7 +42,7 @@ bool ListSubfolders(const std::wstring& folder, std::vector<std::wstring>& out,
                     std::wstring* error) {
   UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileExW(JoinFolder(folder, L"*").c_str(), FindExInfoBasic, &fd,
+  HANDLE h = FindFirstFileExW(ChildFolderPath(folder, L"*").c_str(), FindExInfoBasic, &fd,
                               FindExSearchLimitToDirectories, nullptr, 0);
   DWORD err = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
   SetErrorMode(oldMode);

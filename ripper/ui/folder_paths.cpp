@@ -67,7 +67,7 @@ std::wstring FolderDisplayName(const std::wstring& path) {
   return cut == std::wstring::npos ? p : p.substr(cut + 1);
 }
 
-std::wstring JoinFolder(const std::wstring& folder, const std::wstring& name) {
+std::wstring ChildFolderPath(const std::wstring& folder, const std::wstring& name) {
   if (folder.empty()) return name;
   if (IsSep(folder.back())) return folder + name;
   return folder + L"\\" + name;
@@ -88,7 +88,7 @@ std::vector<FolderEntry> FolderListEntries(const std::wstring& current,
             [](const std::wstring& a, const std::wstring& b) { return Lower(a) < Lower(b); });
   std::wstring base = anc.empty() ? current : anc.back();
   for (const std::wstring& n : subfolders)
-    out.push_back({JoinFolder(base, n), n, int(anc.size()), false});
+    out.push_back({ChildFolderPath(base, n), n, int(anc.size()), false});
   return out;
 }
 

@@ -16,7 +16,7 @@ std::vector<std::wstring> FolderAncestors(const std::wstring& path);
 // Last component as the folder list shows it: the root "c:\" or "b".
 std::wstring FolderDisplayName(const std::wstring& path);
 // folder + name with one separator between them.
-std::wstring JoinFolder(const std::wstring& folder, const std::wstring& name);
+std::wstring ChildFolderPath(const std::wstring& folder, const std::wstring& name);
 
 // One line of the folder list.
 struct FolderEntry {

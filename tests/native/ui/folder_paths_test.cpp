@@ -30,9 +30,9 @@ TEST(FolderAncestors, RootThenEachLevel) {
   EXPECT_TRUE(FolderAncestors(L"").empty());
 }
 
-TEST(JoinFolder, OneSeparatorBetween) {
-  EXPECT_EQ(JoinFolder(L"c:\\", L"mp3"), L"c:\\mp3");
-  EXPECT_EQ(JoinFolder(L"c:\\music", L"mp3"), L"c:\\music\\mp3");
+TEST(ChildFolderPath, OneSeparatorBetween) {
+  EXPECT_EQ(ChildFolderPath(L"c:\\", L"mp3"), L"c:\\mp3");
+  EXPECT_EQ(ChildFolderPath(L"c:\\music", L"mp3"), L"c:\\music\\mp3");
 }
 
 TEST(FolderListEntries, AncestorsOpenThenSortedSubfolders) {
