@@ -118,6 +118,7 @@ LRESULT DoAction(HWND hwnd, WPARAM action, LPARAM arg) {
     case kActivateApp:
         return SendMessageA(hwnd, WM_ACTIVATEAPP, TRUE, 0);
     case kCloseWindow:
+        if (options.owned && windows[0] && hwnd != windows[0]) SendMessageA(windows[0], WM_CLOSE, 0, 0);
         return SendMessageA(hwnd, WM_CLOSE, 0, 0);
     default:
         return 0;
@@ -140,7 +141,8 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(hwnd);
         return 0;
     case WM_DESTROY:
-        if (--liveWindows <= 0) PostQuitMessage(0);
+        // The first window is the application: when it goes, all go.
+        if (--liveWindows <= 0 || hwnd == windows[0]) PostQuitMessage(0);
         return 0;
     default:
         break;

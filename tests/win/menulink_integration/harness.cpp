@@ -1,0 +1,200 @@
+#include "tests/win/menulink_integration/harness.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+UINT ReportMessage() { return RegisterWindowMessageA("MenulinkTestEditor.Report"); }
+UINT ActionMessage() { return RegisterWindowMessageA("MenulinkTestEditor.Action"); }
+
+std::string ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+bool Launch(const std::string &commandLine, PROCESS_INFORMATION *pi) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string cmd = commandLine;
+    return CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi) != FALSE;
+}
+
+}  // namespace
+
+std::string BinDir() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+std::string TempDir() {
+    char path[MAX_PATH];
+    GetTempPathA(MAX_PATH, path);
+    std::string dir = std::string(path) + "mlint-tests\\";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+const MenulinkInternalsTable *Internals() {
+    static const MenulinkInternalsTable *table = [] {
+        HMODULE dll = LoadLibraryA((BinDir() + "menulink.dll").c_str());
+        if (!dll) return static_cast<const MenulinkInternalsTable *>(nullptr);
+        auto proc = reinterpret_cast<MenulinkInternalsProc>(GetProcAddress(dll, "MenulinkInternals"));
+        return proc ? proc() : nullptr;
+    }();
+    return table;
+}
+
+int32_t RegisterModule(const std::string &module) {
+    const MenulinkInternalsTable *t = Internals();
+    int32_t index = -1;
+    if (!t || !t->findByModule(module.c_str(), &index)) return -1;
+    if (index < 0) index = t->add(nullptr, module.c_str(), "unknown");
+    if (index >= 0) t->enable(index);
+    return index;
+}
+
+std::string UniqueModule(const char *prefix) {
+    static int counter = 0;
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%03lX%02X.EXE", prefix, GetCurrentProcessId() & 0xFFF, ++counter & 0xFF);
+    return name;
+}
+
+Controller::Controller(bool stay) {
+    log_ = TempDir() + "controller-" + std::to_string(GetCurrentProcessId()) + ".log";
+    DeleteFileA(log_.c_str());
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "MenulinkController.Ready");
+    ResetEvent(ready);
+    std::string cmd = "\"" + BinDir() + "controller.exe\" --log \"" + log_ + "\" --lifetime 240000";
+    if (stay) cmd += " --stay";
+    if (Launch(cmd, &pi_)) started_ = WaitForSingleObject(ready, 10000) == WAIT_OBJECT_0;
+    CloseHandle(ready);
+}
+
+Controller::~Controller() {
+    Quit();
+    if (pi_.hProcess) {
+        if (WaitForSingleObject(pi_.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi_.hProcess, 1);
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+    }
+}
+
+std::string Controller::Log() const { return ReadFile(log_); }
+
+void Controller::Quit() {
+    if (HWND w = FindWindowA("Korvane.Glyphtap32", nullptr)) {
+        DWORD_PTR r;
+        SendMessageTimeoutA(w, RegisterWindowMessageA("MenulinkController.Quit"), 0, 0, SMTO_ABORTIFHUNG, 2000, &r);
+    }
+}
+
+Editor::Editor(const std::string &module, const std::string &args) {
+    static int counter = 0;
+    std::string exe = TempDir() + module;
+    CopyFileA((BinDir() + "testeditor.exe").c_str(), exe.c_str(), FALSE);
+    class_ = "MLTE" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    report_ = TempDir() + class_ + ".txt";
+    std::string cmd = "\"" + exe + "\" --class " + class_ + " --report \"" + report_ + "\" --lifetime 120000 " + args;
+    if (!Launch(cmd, &pi_)) return;
+    WaitFor([&] { return (hwnd_ = FindWindowA(class_.c_str(), "Untitled - Test Editor")) != nullptr; }, 10000);
+    if (hwnd_) {
+        // Let the window's creation messages settle.
+        DWORD_PTR r;
+        SendMessageTimeoutA(hwnd_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+    }
+}
+
+Editor::~Editor() {
+    Close();
+    if (pi_.hProcess) {
+        if (!Exited(5000)) TerminateProcess(pi_.hProcess, 1);
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+    }
+}
+
+HWND Editor::SecondWindow() const { return FindWindowA(class_.c_str(), "Second - Test Editor"); }
+
+bool Editor::Exited(DWORD ms) { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0; }
+
+void Editor::Kill() {
+    if (pi_.hProcess && !Exited(0)) TerminateProcess(pi_.hProcess, 1);
+    Exited(5000);
+}
+
+void Editor::Close() {
+    if (!pi_.hProcess || Exited(0)) return;
+    // A real WM_CLOSE from the window's thread, so that the window is
+    // released as when the user closes it.
+    for (HWND w : {SecondWindow(), hwnd_})
+        if (w && IsWindow(w)) PostMessageA(w, ActionMessage(), kCloseWindow, 0);
+}
+
+LRESULT Editor::Action(EditorAction action, LPARAM arg, HWND which) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(which ? which : hwnd_, ActionMessage(), action, arg, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+EditorReport Editor::Report(HWND which) {
+    EditorReport r;
+    DeleteFileA(report_.c_str());
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(which ? which : hwnd_, ReportMessage(), 0, 0, SMTO_ABORTIFHUNG, 5000, &result) || !result)
+        return r;
+    std::istringstream in(ReadFile(report_));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream ls(line);
+        std::string key;
+        ls >> key;
+        if (key == "subclassed") {
+            int v;
+            ls >> v;
+            r.subclassed = v != 0;
+        } else if (key == "filemenu") {
+            ls >> std::hex >> r.fileMenu;
+        } else if (key == "sep") {
+            MenuItem item;
+            item.separator = true;
+            r.items.push_back(item);
+        } else if (key == "item") {
+            MenuItem item;
+            ls >> item.id >> item.state;
+            ls.get();
+            std::getline(ls, item.text);
+            r.items.push_back(item);
+        } else if (key == "commands" || key == "selections") {
+            unsigned v;
+            while (ls >> v) (key == "commands" ? r.commands : r.selections).push_back(v);
+        } else if (key == "end") {
+            r.ok = true;
+        }
+    }
+    return r;
+}
+
+int EditorReport::Count(const std::string &text) const {
+    int n = 0;
+    for (const MenuItem &i : items) n += !i.separator && i.text == text;
+    return n;
+}
+
+const MenuItem *EditorReport::Find(const std::string &text) const {
+    for (const MenuItem &i : items)
+        if (!i.separator && i.text == text) return &i;
+    return nullptr;
+}
+
+std::string EditorReport::Texts() const {
+    std::string s;
+    for (const MenuItem &i : items) s += (s.empty() ? "" : "|") + (i.separator ? std::string("-") : i.text);
+    return s;
+}
