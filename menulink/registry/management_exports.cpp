@@ -1,0 +1,338 @@
+// The functions through which the settings front end manages the feature.
+
+#include <cstdio>
+#include <cstring>
+
+#include "menulink/integration/error_messages.h"
+#include "menulink/integration/string_ids.h"
+#include "menulink/integration/subclass.h"
+#include "menulink/integration/ui_language.h"
+#include "menulink/registry/app_table.h"
+#include "menulink/registry/management_exports.h"
+#include "menulink/registry/module_names.h"
+#include "menulink/registry/persistence.h"
+#include "menulink/registry/record_text.h"
+#include "menulink/registry/running_apps.h"
+#include "menulink/registry/shared_data.h"
+
+namespace {
+
+constexpr std::size_t kNameSize = 260;
+
+HWND CompanionWindow() { return FindWindowA(kCompanionClass, nullptr); }
+
+void NotifyCompanion(UINT msg, LPARAM lParam) {
+    if (HWND w = CompanionWindow()) SendMessageA(w, msg, 0, lParam);
+}
+
+bool FileExists(const char *path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// The record's field as text; the shared copy may lack its terminator.
+void ReadField(char *out, std::size_t outSize, const char *field, std::size_t fieldSize) {
+    std::size_t n = strnlen(field, fieldSize);
+    if (n >= outSize) n = outSize - 1;
+    std::memcpy(out, field, n);
+    out[n] = '\0';
+}
+
+// Replaces the file-name part of path (at name) by replacement. False when
+// the result would not fit.
+bool ReplaceFileName(char *path, char *name, const char *replacement) {
+    return CopyBounded(name, kNameSize - (std::size_t)(name - path), replacement);
+}
+
+// The " (Win3.x App)" names: the companion's entry number of the title, -1
+// when the companion does not know it.
+bool Win3xEntry(char *copy, int32_t *number) {
+    if (!std::strstr(copy, "Win3.x App")) return false;
+    char *paren = std::strchr(copy, '(');
+    if (paren) *(paren > copy ? paren - 1 : paren) = '\0';
+    *number = FindIniAppNumber(copy);
+    return true;
+}
+
+void ReportModuleName(ModuleEnumCallback callback, const char *title, const char *module, int32_t flag) {
+    callback(IsUnknownTitle(title) ? module : title, flag);
+}
+
+struct RunningScan {
+    char *text;
+    std::size_t capacity;
+    std::size_t length;
+    bool found;
+};
+
+BOOL CALLBACK RunningAppsEnumProc(HWND hwnd, LPARAM value) {
+    auto *scan = reinterpret_cast<RunningScan *>(value);
+    if (!IsWindow(hwnd) || GetParent(hwnd)) return TRUE;
+    char title[kTitleSize];
+    GetAppTitle(hwnd, title, (int)sizeof title);
+    int32_t index = -1;
+    if (!AppTableFindByTitle(title, &index) || index < 0 || !appTable || appTable[index].running != 1) return TRUE;
+    char line[kTitleSize + 2];
+    ReadField(line, kTitleSize, appTable[index].title, sizeof appTable[index].title);
+    std::strcat(line, "\n");
+    std::size_t add = std::strlen(line);
+    if (scan->length + add + 1 > scan->capacity) {
+        HANDLE heap = GetProcessHeap();
+        void *grown = HeapReAlloc(heap, HEAP_ZERO_MEMORY, scan->text, scan->capacity + 1024);
+        if (!grown) return FALSE;
+        scan->text = static_cast<char *>(grown);
+        scan->capacity += 1024;
+    }
+    std::memcpy(scan->text + scan->length, line, add + 1);
+    scan->length += add;
+    scan->found = true;
+    return TRUE;
+}
+
+}  // namespace
+
+extern "C" {
+
+void WINAPI GTGetModules(ModuleEnumCallback callback) {
+    if (!callback) return;
+    DWORD wait = AppTableLock();
+    if (wait == WAIT_OBJECT_0) {
+        int32_t used = sharedData.appCount;
+        if (used > MAX_APPS) used = MAX_APPS;
+        for (int32_t i = 0; i < used; ++i) {
+            const AppRecord &rec = appTable[i];
+            if (rec.enabled == 0) continue;
+            char title[kTitleSize], module[kModuleSize];
+            ReadField(title, sizeof title, rec.title, sizeof rec.title);
+            ReadField(module, sizeof module, rec.module, sizeof rec.module);
+            ReportModuleName(callback, title, module, rec.enabled);
+        }
+        AppTableUnlock();
+    } else {
+        ShowErrorMessage(nullptr, IDS_ERR_REGISTRY);
+    }
+
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) LoadToolhelp();
+
+    EnumWindows(ModuleEnumWindowProc, 0);
+
+    for (RunningAppNode *node = runningList; node; node = node->next) {
+        char title[kTitleSize], module[kModuleSize];
+        ReadField(title, sizeof title, node->title, sizeof node->title);
+        ReadField(module, sizeof module, node->module, sizeof node->module);
+        callback(EqualsIgnoreCase(title, "unknown") ? module : title, node->enabled);
+    }
+
+    ListCompanionApps(callback);
+}
+
+void WINAPI GTRegisterNewApp(const char *name) {
+    char copy[kNameSize];
+    // A name that does not fit is no file the platform could open.
+    if (!name || !CopyBounded(copy, sizeof copy, name)) return;
+
+    int32_t number = -1;
+    if (Win3xEntry(copy, &number)) {
+        if (number != -1) NotifyCompanion(WM_USER + 6, number);
+        return;
+    }
+
+    ToUpperAscii(copy);
+    if (!std::strstr(copy, ".EXE")) {
+        int32_t index = -1;
+        if (!AppTableFindByTitle(copy, &index)) {
+            ShowErrorMessage(nullptr, IDS_ERR_REGISTER, name);
+            return;
+        }
+        if (index >= 0)
+            AppTableEnable(index);
+        else
+            AppTableAdd(nullptr, copy, "unknown");
+        return;
+    }
+    if (!EndsWithExeExtension(copy)) return;
+
+    // A bare module name the listing reported for a record without a title:
+    // that record is meant, not a file in the current folder.
+    if (!std::strchr(copy, '\\')) {
+        int32_t index = -1;
+        if (AppTableFindByModule(copy, &index) && index >= 0) {
+            AppTableEnable(index);
+            return;
+        }
+    }
+
+    char *file = const_cast<char *>(AfterLastBackslash(copy));
+    if (IsWin32Executable(copy)) {
+        char module[kNameSize];
+        CopyBounded(module, sizeof module, file);
+        if (std::strcmp(module, "WRITE.EXE") == 0) {
+            if (!ReplaceFileName(copy, file, "WORDPAD.EXE")) return;
+            CopyBounded(module, sizeof module, "WORDPAD.EXE");
+        } else if (std::strcmp(module, "WPWIN.EXE") == 0) {
+            if (!ReplaceFileName(copy, file, "SYSTEM\\WPWIN7.EXE") || !FileExists(copy)) return;
+            CopyBounded(module, sizeof module, "WPWIN7.EXE");
+        } else if (std::strcmp(module, "123W.EXE") == 0) {
+            if (!ReplaceFileName(copy, file, "MAIN123W.DLL") || !FileExists(copy)) return;
+            CopyBounded(module, sizeof module, "MAIN123W.DLL");
+        }
+        char fitted[kModuleSize];
+        FitModuleName(fitted, sizeof fitted, module);
+
+        int32_t index = -1;
+        if (!AppTableFindByModule(fitted, &index)) {
+            ShowErrorMessage(nullptr, IDS_ERR_REGISTER, fitted);
+            return;
+        }
+        if (index >= 0) {
+            AppTableEnable(index);
+            return;
+        }
+        int32_t slot = AppTableAdd(nullptr, fitted, std::strchr(copy, '\\') ? copy : "");
+        if (slot < 0) return;
+        if (std::strcmp(fitted, "NOTEPAD.EXE") == 0) AppTableSetTitle(slot, "Notepad");
+        if (std::strcmp(fitted, "WORDPAD.EXE") == 0) AppTableSetTitle(slot, "WordPad");
+        AppTableEnable(slot);
+        return;
+    }
+
+    // 16-bit: the companion registers it, through "AddApp".
+    char app[kNameSize];
+    CopyBounded(app, sizeof app, file);
+    if (std::strcmp(app, "WPWIN.EXE") == 0) {
+        if (!ReplaceFileName(copy, file, "WPWIN61.EXE") || !FileExists(copy)) return;
+        CopyBounded(app, sizeof app, "WPWIN61.EXE");
+    } else if (std::strcmp(app, "123W.EXE") == 0) {
+        if (!ReplaceFileName(copy, file, "MAIN123W.EXE") || !FileExists(copy)) return;
+        CopyBounded(app, sizeof app, "MAIN123W.EXE");
+    } else if (std::strcmp(app, "AMIPRO.EXE") == 0) {
+        if (!ReplaceFileName(copy, file, "AMIPROUI.DLL") || !FileExists(copy)) return;
+        CopyBounded(app, sizeof app, "AMIPROUI.DLL");
+    }
+    WritePrivateProfileStringA("Browse", "AddApp", app, kIniFile);
+    NotifyCompanion(WM_USER + 6, -1);
+}
+
+void WINAPI GTUnregisterApp(const char *name) {
+    char copy[kNameSize];
+    if (!name || !CopyBounded(copy, sizeof copy, name)) return;
+
+    int32_t number = -1;
+    if (Win3xEntry(copy, &number)) {
+        if (number != -1) NotifyCompanion(WM_USER + 7, number);
+        return;
+    }
+
+    ToUpperAscii(copy);
+    if (!std::strstr(copy, ".EXE")) {
+        int32_t index = -1;
+        if (!AppTableFindByTitle(copy, &index)) {
+            ShowErrorMessage(nullptr, IDS_ERR_UNREGISTER, name);
+            return;
+        }
+        if (index >= 0) AppTableDisable(index);
+        return;
+    }
+    if (!EndsWithExeExtension(copy)) return;
+
+    if (!std::strchr(copy, '\\')) {
+        int32_t index = -1;
+        if (AppTableFindByModule(copy, &index) && index >= 0) {
+            char path[kPathSize];
+            AppTableGetPath(index, path, sizeof path);
+            // A record whose file is not known (registered by title, or
+            // listed from the performance data) is the one meant: its name
+            // would otherwise be handed to the 16-bit companion.
+            if (IsUnknownTitle(path)) {
+                AppTableDisable(index);
+                return;
+            }
+            CopyBounded(copy, sizeof copy, path);
+        }
+    }
+
+    const char *file = AfterLastBackslash(copy);
+    if (IsWin32Executable(copy)) {
+        char module[kModuleSize];
+        FitModuleName(module, sizeof module, EqualsIgnoreCase(file, "WRITE.EXE") ? "WORDPAD.EXE" : file);
+        int32_t index = -1;
+        if (!AppTableFindByModule(module, &index)) {
+            ShowErrorMessage(nullptr, IDS_ERR_UNREGISTER, module);
+            return;
+        }
+        if (index >= 0) AppTableDisable(index);
+        return;
+    }
+
+    char app[kNameSize];
+    CopyBounded(app, sizeof app, file);
+    ToUpperAscii(app);
+    if (std::strcmp(app, "WPWIN.EXE") == 0)
+        CopyBounded(app, sizeof app, "WPWIN61.EXE");
+    else if (std::strcmp(app, "123W.EXE") == 0)
+        CopyBounded(app, sizeof app, "MAIN123W.EXE");
+    else if (std::strcmp(app, "AMIPRO.EXE") == 0)
+        CopyBounded(app, sizeof app, "AMIPROUI.DLL");
+    WritePrivateProfileStringA("Browse", "DeleteApp", app, kIniFile);
+    NotifyCompanion(WM_USER + 7, -1);
+}
+
+int32_t WINAPI GTListUpdate(int32_t save) {
+    RunningListFree();
+    int32_t report = 0;
+    if (save == 1) {
+        if (AppTableLock() == WAIT_OBJECT_0) {
+            report = SaveAppListByKey();
+            AppTableUnlock();
+        } else {
+            ShowErrorMessage(nullptr, IDS_ERR_REGISTRY);
+        }
+    }
+    NotifyCompanion(WM_USER + 8, 0);
+    return report;
+}
+
+int32_t WINAPI GTShutDown() {
+    DWORD wait = AppTableLock();
+    if (wait != WAIT_OBJECT_0) return (int32_t)wait;
+    SaveAppListByValues();
+    return AppTableUnlock();
+}
+
+int32_t WINAPI GTDisableGlyphtap() {
+    sharedData.featureDisabled = 1;
+    if (sharedData.hookedWindowCount == 0) {
+        if (HWND controller = FindWindowA(kControllerClass, nullptr)) SendMessageA(controller, WM_CLOSE, 0, 0);
+    }
+    if (HWND companion = CompanionWindow()) return (int32_t)SendMessageA(companion, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+void WINAPI GTEnableGlyphtap() { sharedData.featureDisabled = 0; }
+
+int32_t WINAPI GTGetRunningApps(HWND owner) {
+    if (sharedData.hookedWindowCount == 0) return 0;
+    LanguageIndex language = GetUILanguage();
+    if (!LanguageHasStrings(language)) language = kLangEnglish;
+    char caption[64];
+    LoadLocalString(IDS_GLYPHTAP, language, caption, sizeof caption);
+    HANDLE heap = GetProcessHeap();
+    for (;;) {
+        RunningScan scan = {};
+        scan.capacity = 145;
+        scan.text = static_cast<char *>(HeapAlloc(heap, HEAP_ZERO_MEMORY, scan.capacity));
+        if (!scan.text) return 0;
+        scan.length = (std::size_t)LoadLocalString(IDS_CANNOT_CLOSE, language, scan.text, (int)scan.capacity);
+        EnumWindows(RunningAppsEnumProc, reinterpret_cast<LPARAM>(&scan));
+        if (!scan.found) {
+            HeapFree(heap, 0, scan.text);
+            return 0;
+        }
+        int answer = MessageBoxA(owner, scan.text, caption, MB_RETRYCANCEL | MB_ICONINFORMATION | MB_SETFOREGROUND);
+        HeapFree(heap, 0, scan.text);
+        // Anything but Retry (Cancel, or a box that could not be shown)
+        // ends the question: asking again could loop for ever.
+        if (answer != IDRETRY) return 1;
+    }
+}
+
+}  // extern "C"

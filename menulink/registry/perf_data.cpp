@@ -1,0 +1,133 @@
+#include "menulink/registry/perf_data.h"
+
+#include <cstring>
+
+namespace {
+
+bool Read32(const std::uint8_t *p, std::size_t size, std::size_t at, std::uint32_t *v) {
+    if (at > size || size - at < 4) return false;
+    *v = (std::uint32_t)p[at] | ((std::uint32_t)p[at + 1] << 8) | ((std::uint32_t)p[at + 2] << 16) |
+         ((std::uint32_t)p[at + 3] << 24);
+    return true;
+}
+
+// Length of the string at list[at] within listBytes; listBytes - at when it
+// has no terminator.
+std::size_t BoundedLen(const char *list, std::size_t listBytes, std::size_t at) {
+    const void *nul = std::memchr(list + at, '\0', listBytes - at);
+    return nul ? (std::size_t)(static_cast<const char *>(nul) - (list + at)) : listBytes - at;
+}
+
+}  // namespace
+
+bool PerfCounterListFind(const char *list, std::size_t listBytes, const char *name, char *indexOut,
+                         std::size_t outSize) {
+    if (!list || !name) return false;
+    std::size_t want = std::strlen(name);
+    std::size_t at = 0;
+    while (at < listBytes) {
+        std::size_t indexAt = at;
+        std::size_t indexLen = BoundedLen(list, listBytes, at);
+        if (indexLen == 0) break;  // the empty string ends the list
+        at += indexLen + 1;
+        if (at >= listBytes) break;
+        std::size_t nameLen = BoundedLen(list, listBytes, at);
+        bool match = nameLen == want && std::memcmp(list + at, name, want) == 0;
+        at += nameLen + 1;
+        if (match) {
+            if (indexOut && outSize) {
+                std::size_t n = indexLen < outSize - 1 ? indexLen : outSize - 1;
+                std::memcpy(indexOut, list + indexAt, n);
+                indexOut[n] = '\0';
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+PerfLookup PerfFindProcessInBlock(const std::uint8_t *block, std::size_t size, std::uint32_t objectIndex,
+                                  std::uint32_t idCounterIndex, std::uint32_t pid, PerfInstanceName *name) {
+    using namespace perf_layout;
+    if (!block) return PerfLookup::NoProcess;
+    std::uint32_t headerLength, numObjects;
+    if (!Read32(block, size, kBlockHeaderLength, &headerLength) ||
+        !Read32(block, size, kBlockNumObjectTypes, &numObjects))
+        return PerfLookup::NoProcess;
+    if (numObjects == 0) return PerfLookup::NoProcess;
+
+    std::size_t obj = headerLength;
+    std::uint32_t definitionLength, objHeaderLength, objTitle, numCounters, numInstances;
+    if (obj > size || size - obj < kObjSize) return PerfLookup::NoProcess;
+    Read32(block, size, obj + kObjDefinitionLength, &definitionLength);
+    Read32(block, size, obj + kObjHeaderLength, &objHeaderLength);
+    Read32(block, size, obj + kObjNameTitleIndex, &objTitle);
+    Read32(block, size, obj + kObjNumCounters, &numCounters);
+    Read32(block, size, obj + kObjNumInstances, &numInstances);
+    if (objTitle != objectIndex) return PerfLookup::NoProcess;
+
+    // The "ID Process" counter's offset within each instance's counter block.
+    bool haveCounter = false;
+    std::uint32_t counterOffset = 0;
+    std::size_t ctr = obj + objHeaderLength;
+    for (std::uint32_t i = 0; i < numCounters; ++i) {
+        std::uint32_t byteLength, title, offset;
+        if (ctr > size || size - ctr < kCtrSize) return PerfLookup::NoProcess;
+        Read32(block, size, ctr + kCtrByteLength, &byteLength);
+        Read32(block, size, ctr + kCtrNameTitleIndex, &title);
+        Read32(block, size, ctr + kCtrCounterOffset, &offset);
+        if (title == idCounterIndex) {
+            counterOffset = offset;
+            haveCounter = true;
+            break;
+        }
+        if (byteLength == 0) return PerfLookup::NoProcess;  // would loop on one definition
+        ctr += byteLength;
+    }
+    if (!haveCounter) return PerfLookup::NoProcess;
+
+    // PERF_NO_INSTANCES (-1) and 0 both mean there is no process to find.
+    if (numInstances == 0xFFFFFFFFu) return PerfLookup::NotFound;
+    std::size_t inst = obj + definitionLength;
+    for (std::uint32_t i = 0; i < numInstances; ++i) {
+        std::uint32_t instLength, nameOffset, nameLength;
+        if (inst > size || size - inst < kInstSize) return PerfLookup::NotFound;
+        Read32(block, size, inst + kInstByteLength, &instLength);
+        Read32(block, size, inst + kInstNameOffset, &nameOffset);
+        Read32(block, size, inst + kInstNameLength, &nameLength);
+        if (instLength < kInstSize) return PerfLookup::NotFound;
+        std::size_t counters = inst + instLength;
+        std::uint32_t blockLength, value;
+        if (!Read32(block, size, counters, &blockLength)) return PerfLookup::NotFound;
+        if (Read32(block, size, counters + counterOffset, &value) && value == pid) {
+            std::size_t at = inst + nameOffset;
+            if (name) {
+                name->offset = at;
+                name->units = 0;
+                // NameLength counts bytes with the terminator; stop at the
+                // first NUL and at the end of the block as well.
+                std::size_t maxUnits = nameLength / 2;
+                while (name->units < maxUnits && at + 2 * name->units + 1 < size &&
+                       (block[at + 2 * name->units] | block[at + 2 * name->units + 1]) != 0)
+                    ++name->units;
+            }
+            return PerfLookup::Found;
+        }
+        if (blockLength == 0) return PerfLookup::NotFound;
+        inst = counters + blockLength;
+    }
+    return PerfLookup::NotFound;
+}
+
+void PerfNameToLatin1(const std::uint8_t *block, std::size_t size, const PerfInstanceName &name, char *out,
+                      std::size_t outSize) {
+    if (!out || outSize == 0) return;
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < name.units && n + 1 < outSize; ++i) {
+        std::size_t at = name.offset + 2 * i;
+        if (at + 1 >= size) break;
+        unsigned unit = block[at] | (block[at + 1] << 8);
+        out[n++] = unit < 256 ? (char)unit : '?';
+    }
+    out[n] = '\0';
+}
