@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "components/mp3enc/id3v2_tag.h"
 #include "components/mp3enc/info_frame.h"
 #include "components/mp3enc/mp3enc.h"
 #include "components/mp3enc/progress.h"
@@ -297,6 +298,10 @@ class LameMp3Encoder final : public Mp3Encoder {
     progressTotal_ = ProgressTotalFor(job->info.frames);
     pending_ = std::move(job);
     return static_cast<int16_t>(SetFilesStatus::Ok);
+  }
+
+  void SetTags(const Mp3Tags& tags) override {
+    if (pending_) pending_->leading = BuildId3v2Tag(tags);
   }
 
   void StartEncoding() override {

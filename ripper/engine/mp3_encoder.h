@@ -3,6 +3,13 @@
 #include <cstdint>
 #include <string>
 
+// Tag texts for one MP3 file; empty texts are left out of the tag.
+struct Mp3Tags {
+  int track = 0;       // n of "n/N"
+  int trackCount = 0;  // N; 0: the number alone
+  std::wstring title, artist, album, year, genre;
+};
+
 struct Mp3EncoderEvents {
   virtual void EncodeProgress(int32_t amountDone) = 0;
   virtual void EncodeDone() = 0;
@@ -22,4 +29,7 @@ class Mp3Encoder {
   virtual void StartEncoding() = 0;
   virtual void AbortEncoding() = 0;
   virtual int32_t ProgressTotal() = 0;  // never 0
+  // Tags of the prepared encode: after SetFiles returned 0, before
+  // StartEncoding. An encoder that writes no tags ignores them.
+  virtual void SetTags(const Mp3Tags& tags) {}
 };

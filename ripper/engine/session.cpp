@@ -8,6 +8,8 @@
 #include "ripper/engine/session_lines.h"
 #include "ripper/engine/session_log.h"
 #include "ripper/engine/session_names.h"
+#include "ripper/engine/session_tags.h"
+#include "ripper/engine/title_file_name.h"
 #include "ripper/engine/user_message.h"
 
 namespace {
@@ -52,7 +54,7 @@ std::wstring Mp3PathFor(SessionHost& host, const std::wstring& folder, int track
   Form1State& st = host.State();
   if (st.UseCddb != kVbTrue) return Mp3FilePath(folder, host.Prefix(), track);
   int16_t n = static_cast<int16_t>(track);
-  return Mp3FilePathFromTitle(folder, track, FileNameSafeTitle(host.Cddb().TrackTitle(n)));
+  return TitleMp3Path(folder, track, host.Cddb().TrackTitle(n));
 }
 
 // Reads, checks, encodes and deletes the selected tracks. False when the
@@ -95,7 +97,10 @@ bool RunTracks(SessionHost& host) {
     }
     // After a read error nothing is prepared: a prepared encode that never
     // starts would keep the WAV file open, and it could not be deleted.
-    if (st.ReadFailed != kVbTrue) st.EncodeStatus = host.Encoder().SetFiles(wavPath, mp3Path);
+    if (st.ReadFailed != kVbTrue) {
+      st.EncodeStatus = host.Encoder().SetFiles(wavPath, mp3Path);
+      if (st.EncodeStatus == 0) host.Encoder().SetTags(SessionTrackTags(host, n));
+    }
     if (st.ReadFailed != kVbTrue && st.EncodeStatus == 0) {
       const std::wstring line = EncodingTrackLine(n, left);
       Form2SetStatus(line);
