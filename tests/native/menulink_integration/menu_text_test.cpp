@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "menulink/integration/menu_text.h"
+
+namespace {
+
+std::string Normalised(const char *in, size_t size = 64) {
+    char out[64];
+    NormaliseMenuText(out, size, in);
+    return out;
+}
+
+TEST(MenuText, NormalisedTextDropsAccessKeysShortcutsAndTrailingBlanks) {
+    EXPECT_EQ(Normalised("&Edit\tCtrl+E"), "Edit");
+    EXPECT_EQ(Normalised("E&xit  \t Alt+F4"), "Exit");
+    EXPECT_EQ(Normalised("&Help \r\n\b right"), "Help");
+    EXPECT_EQ(Normalised("A&&B"), "AB");
+    EXPECT_EQ(Normalised("Edit More"), "Edit More");
+    EXPECT_EQ(Normalised("\t"), "");
+    EXPECT_EQ(Normalised(""), "");
+    // Cut to the buffer, never past it.
+    EXPECT_EQ(Normalised("&Abcdef", 4), "Abc");
+    char untouched[2] = {'x', 'y'};
+    NormaliseMenuText(untouched, 0, "abc");
+    EXPECT_EQ(untouched[0], 'x');
+}
+
+TEST(MenuText, CommandTextKeepsBackspaces) {
+    char out[32];
+    NormaliseCommandText(out, sizeof out, "&Close \tCtrl+W");
+    EXPECT_STREQ(out, "Close");
+    NormaliseCommandText(out, sizeof out, "Clo&se\bx");
+    EXPECT_STREQ(out, "Close\bx");
+}
+
+TEST(MenuText, StripChar) {
+    char out[32];
+    EXPECT_STREQ(StripChar(out, "&Acqu&ire&", '&'), "Acquire");
+    EXPECT_STREQ(StripChar(out, "", '&'), "");
+}
+
+TEST(CommandIdMap, BitsAreMostSignificantFirstAndTakingStartsAt1500) {
+    uint8_t map[kCommandIdMapBytes];
+    CommandIdMapClear(map);
+    CommandIdMapMark(map, 0);
+    CommandIdMapMark(map, 9);
+    CommandIdMapMark(map, 2047);
+    CommandIdMapMark(map, 2048);  // out of range: ignored
+    CommandIdMapMark(map, 70000);
+    EXPECT_EQ(map[0], 0x80);
+    EXPECT_EQ(map[1], 0x40);
+    EXPECT_EQ(map[255], 0x01);
+    EXPECT_FALSE(CommandIdMapTest(map, 2048));
+
+    for (uint32_t id = 1500; id <= 1502; ++id) CommandIdMapMark(map, id);
+    EXPECT_EQ(CommandIdMapTake(map), 1503u);
+    EXPECT_EQ(CommandIdMapTake(map), 1504u);
+    for (uint32_t id = 1500; id <= 2045; ++id) CommandIdMapMark(map, id);
+    EXPECT_EQ(CommandIdMapTake(map), 2046u);
+    EXPECT_EQ(CommandIdMapTake(map), 0u);  // 2047 is never handed out
+}
+
+TEST(ModuleNames, FileNamePartAndExclusions) {
+    char out[16];
+    ModuleNameFromPath(out, sizeof out, "C:\\windows\\system32\\notepad.exe");
+    EXPECT_STREQ(out, "notepad.exe");
+    ModuleNameFromPath(out, sizeof out, "C:WRITE.EXE");
+    EXPECT_STREQ(out, "WRITE.EXE");
+    ModuleNameFromPath(out, sizeof out, "plain.exe");
+    EXPECT_STREQ(out, "plain.exe");
+    ModuleNameFromPath(out, sizeof out, "D:\\x\\averyveryverylongname.exe");
+    EXPECT_STREQ(out, "averyveryverylo");  // cut to the 15-character field
+    ModuleNameFromPath(out, sizeof out, "D:\\dir\\");
+    EXPECT_STREQ(out, "");
+
+    EXPECT_TRUE(IsExcludedModule("EXPLORER.EXE"));
+    EXPECT_TRUE(IsExcludedModule("Ole32.Dll"));
+    EXPECT_TRUE(IsExcludedModule("iexplore.exe"));
+    EXPECT_FALSE(IsExcludedModule("explorer.ex"));
+    EXPECT_FALSE(IsExcludedModule("NOTEPAD.EXE"));
+    EXPECT_TRUE(IsWordPro97Version("97.0.1.5"));
+    EXPECT_FALSE(IsWordPro97Version("9.7"));
+    EXPECT_FALSE(IsWordPro97Version("9"));
+}
+
+TEST(MenuLanguage, EditCandidateBeatsFileCandidate) {
+    MenuLanguageCandidates c;
+    EXPECT_EQ(c.Result(6), 6);
+    c.FileMatched(0);
+    c.FileMatched(5);
+    EXPECT_EQ(c.Result(6), 0);
+    c.EditMatched(5);
+    c.EditMatched(8);
+    EXPECT_EQ(c.Result(6), 5);
+}
+
+}  // namespace
