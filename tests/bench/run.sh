@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# make bench: runs every benchmark under tests/bench/*/run.sh and prints what
+# each measured. Timings are reported, never judged; only a benchmark that
+# could not run makes this fail.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$root"
+bed=tests/bed/winebed.sh
+# Stop the bed afterwards only when this run started it.
+if ! bash "$bed" status | grep -q '^Xvfb on'; then
+  bash "$bed" start >/dev/null || exit 1
+  trap 'bash "$bed" stop >/dev/null 2>&1' EXIT
+fi
+status=0
+for b in tests/bench/*/run.sh; do
+  [ -f "$b" ] || continue
+  echo "== ${b%/run.sh}"
+  if ! bash "$b"; then
+    echo "   (did not run to the end)"
+    status=1
+  fi
+done
+exit $status
