@@ -5,10 +5,13 @@
 #include "ripper/engine/session.h"
 #include "ripper/engine/twips.h"
 #include "ripper/engine/user_message.h"
+#include "ripper/ui/about_box.h"
 #include "ripper/ui/bitrate_table.h"
+#include "ripper/ui/cddb_flow.h"
 #include "ripper/ui/drive_list.h"
 #include "ripper/ui/folder_list.h"
 #include "ripper/ui/form1_ids.h"
+#include "ripper/ui/form4.h"
 #include "ripper/ui/main_caption.h"
 #include "ripper/ui/track_entry.h"
 #include "wq_version.h"
@@ -341,13 +344,9 @@ void Form1::Unload() {
   UnloadAboutBox();
 }
 
-void Form1::UnloadMakeDirDialog() {
-  // The Make Directory dialog unloads here once it exists.
-}
+void Form1::UnloadMakeDirDialog() { Form4Unload(); }
 
-void Form1::UnloadAboutBox() {
-  // The About box unloads here once it exists.
-}
+void Form1::UnloadAboutBox() { AboutBoxUnload(); }
 
 bool Form1::ReportReaderError(const std::wstring& what) {
   std::wstring e = Reader().LastError();
@@ -445,17 +444,11 @@ void Form1::Command1Click() {
   RunSession(*this);
 }
 
-void Form1::Command2Click() {
-  // About: shows the About box modally.
-}
+void Form1::Command2Click() { ShowAboutBox(hwnd_); }
 
-void Form1::Command3Click() {
-  // Make Dir: shows the Make Directory dialog modally.
-}
+void Form1::Command3Click() { ShowForm4(*this); }
 
-void Form1::Command7Click() {
-  // Use CDDB: switches CDDB track titles on and off.
-}
+void Form1::Command7Click() { Command7Flow(*this); }
 
 void Form1::Command6Click() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 

@@ -1,0 +1,26 @@
+// Modal dialogs built in code: an empty in-memory template, controls
+// created at their twips positions when the dialog initialises. The
+// dialog manager then gives tab order, Enter and Esc as usual.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace code_dialog {
+
+// Runs a modal dialog with a fixed dialog frame, no minimize or maximize
+// box. The procedure receives param with WM_INITDIALOG.
+INT_PTR Run(HWND owner, const wchar_t* caption, DLGPROC proc, LPARAM param);
+
+// Sizes the dialog to a client area in twips and centres it on the screen.
+void SizeAndCentre(HWND dlg, int widthTwips, int heightTwips);
+
+// A child control at twips (left, top, width, height), in the dialog's font.
+HWND AddControl(HWND dlg, int id, const wchar_t* cls, const wchar_t* text, DWORD style,
+                int left, int top, int width, int height, DWORD exStyle = 0);
+
+int Dpi(HWND w);
+HFONT MessageFont();  // shared, never freed
+std::wstring Text(HWND w);
+
+}  // namespace code_dialog
