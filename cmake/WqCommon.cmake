@@ -16,6 +16,11 @@ else()
   if(WQ_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
+    if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+      # Coverage for the libraries that fuzz targets link, not only for the
+      # fuzz entry points themselves.
+      add_compile_options(-fsanitize=fuzzer-no-link)
+    endif()
   endif()
 endif()
 

@@ -43,6 +43,16 @@ void FormatRecordText(const AppRecord &rec, char *buf, std::size_t size) {
     if (n < 0) buf[0] = '\0';
 }
 
+namespace {
+// A field cut to its slot may end in a blank that the tokenizer would have
+// trimmed; trim it too, so that a stored record reads back the same.
+void CopyField(char *dst, std::size_t dstSize, const char *src) {
+    if (CopyBounded(dst, dstSize, src)) return;
+    std::size_t n = std::strlen(dst);
+    while (n > 0 && dst[n - 1] == ' ') dst[--n] = '\0';
+}
+}  // namespace
+
 void ParseRecordText(const char *text, AppRecord &rec) {
     char work[kRecordTextSize];
     CopyBounded(work, sizeof work, text);
@@ -51,13 +61,13 @@ void ParseRecordText(const char *text, AppRecord &rec) {
     char *rest = work;
     char *field = NextField(rest, ',', &rest);
     if (!field) return;
-    CopyBounded(rec.module, sizeof rec.module, field);
+    CopyField(rec.module, sizeof rec.module, field);
     field = NextField(rest, ',', &rest);
     if (!field) return;
-    CopyBounded(rec.path, sizeof rec.path, field);
+    CopyField(rec.path, sizeof rec.path, field);
     field = NextField(rest, ',', &rest);
     if (!field) return;
-    CopyBounded(rec.title, sizeof rec.title, field);
+    CopyField(rec.title, sizeof rec.title, field);
 }
 
 void ApplyTitleRule(char *text, std::size_t size) {

@@ -123,6 +123,16 @@ TEST(RecordText, OverlongFieldsAreCutToTheirSlots) {
     EXPECT_EQ(std::strlen(rec.path), 255u - 7u);
 }
 
+TEST(RecordText, ACutFieldEndingInABlankReadsBackTheSame) {
+    // Found by fuzzing: the cut left a trailing blank that a reload trimmed.
+    AppRecord rec = Parsed("MY LONG PROGRA X.EXE, C:\\P, Title");
+    EXPECT_STREQ(rec.module, "MY LONG PROGRA");
+    char stored[kRecordTextSize];
+    FormatRecordText(rec, stored, sizeof stored);
+    AppRecord again = Parsed(stored);
+    EXPECT_STREQ(again.module, rec.module);
+}
+
 TEST(RecordText, FormatStaysInsideFieldsAndBuffer) {
     AppRecord rec{};
     std::memset(rec.module, 'M', sizeof rec.module);  // no terminator
