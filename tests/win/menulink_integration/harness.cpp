@@ -1,10 +1,13 @@
 #include "tests/win/menulink_integration/harness.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 namespace {
+
+std::vector<int32_t> registered;
 
 UINT ReportMessage() { return RegisterWindowMessageA("MenulinkTestEditor.Report"); }
 UINT ActionMessage() { return RegisterWindowMessageA("MenulinkTestEditor.Action"); }
@@ -42,10 +45,23 @@ std::string TempDir() {
 
 const MenulinkInternalsTable *Internals() {
     static const MenulinkInternalsTable *table = [] {
+        // Messages of the library in this process go to a file, never a box.
+        SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", (TempDir() + "driver-messages.txt").c_str());
         HMODULE dll = LoadLibraryA((BinDir() + "menulink.dll").c_str());
         if (!dll) return static_cast<const MenulinkInternalsTable *>(nullptr);
         auto proc = reinterpret_cast<MenulinkInternalsProc>(GetProcAddress(dll, "MenulinkInternals"));
-        return proc ? proc() : nullptr;
+        const MenulinkInternalsTable *t = proc ? proc() : nullptr;
+        // The table outlives a run while any process keeps the library:
+        // free the slots that earlier runs of these cases registered.
+        for (int32_t i = 0; t && i < t->shared->appCount; ++i) {
+            const AppRecord &rec = (*t->table)[i];
+            if (!rec.running && (std::strlen(rec.module) == 12 || !lstrcmpiA(rec.module, "EXPLORER.EXE") ||
+                                 !lstrcmpiA(rec.module, "WinHlp32.exe")) && rec.module[0] == 'T')
+                t->disable(i);
+            if (!rec.running && (!lstrcmpiA(rec.module, "EXPLORER.EXE") || !lstrcmpiA(rec.module, "WinHlp32.exe")))
+                t->disable(i);
+        }
+        return t;
     }();
     return table;
 }
@@ -55,8 +71,17 @@ int32_t RegisterModule(const std::string &module) {
     int32_t index = -1;
     if (!t || !t->findByModule(module.c_str(), &index)) return -1;
     if (index < 0) index = t->add(nullptr, module.c_str(), "unknown");
-    if (index >= 0) t->enable(index);
+    if (index >= 0) {
+        t->enable(index);
+        registered.push_back(index);
+    }
     return index;
+}
+
+void ReleaseRegistrations() {
+    // Disabled slots are reused once the table is full.
+    for (int32_t index : registered) Internals()->disable(index);
+    registered.clear();
 }
 
 std::string UniqueModule(const char *prefix) {

@@ -17,6 +17,8 @@ std::string TempDir();
 
 // Slot of module in the shared table, added and enabled when missing.
 int32_t RegisterModule(const std::string &module);
+// Disables every module registered so far.
+void ReleaseRegistrations();
 // Waits (up to ms) for cond to hold, checking every 20 ms.
 template <class F> bool WaitFor(F cond, DWORD ms = 5000) {
     for (DWORD waited = 0;; waited += 20) {

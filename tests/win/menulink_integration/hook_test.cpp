@@ -22,6 +22,7 @@ protected:
         controller = nullptr;
     }
     void SetUp() override { Internals()->shared->featureDisabled = 0; }
+    void TearDown() override { ReleaseRegistrations(); }
     static Controller *controller;
 };
 Controller *HookTest::controller = nullptr;
@@ -308,6 +309,7 @@ TEST(FeatureSwitch, LastOfThreeReleasesTellsTheControllerOnce) {
     Sleep(300);
     EXPECT_EQ(controller.Log().find("WM_CLOSE 2"), std::string::npos) << controller.Log();
     shared->featureDisabled = 0;
+    ReleaseRegistrations();
 }
 
 }  // namespace

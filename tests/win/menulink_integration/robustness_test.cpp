@@ -73,6 +73,7 @@ TEST(Robustness, RandomMenuAndCommandMessages) {
     }
     EXPECT_TRUE(editor.Report().subclassed);
     EXPECT_FALSE(editor.Exited(0));
+    ReleaseRegistrations();
 }
 
 }  // namespace
