@@ -112,39 +112,43 @@ class OcrE2eTest : public ::testing::Test {
     controller = nullptr;
   }
 
-  // Opens File from the keyboard, walks up to "Acquire Text..." (from the
-  // first item: Exit, the settings item, then ours) and presses Enter.
+  // Opens File from the keyboard, walks up from the first item (wrapping to
+  // the last) until "Acquire Text..." is highlighted and presses Enter.
   void ChooseAcquireText(HWND app) {
     e2e::MenuProbe probe;
     ASSERT_TRUE(probe.Attach(app)) << std::string(probe.error().begin(), probe.error().end());
     std::vector<e2e::MenuItem> items;
+    auto acquireItem = [&]() -> const e2e::MenuItem* {
+      items.clear();
+      if (!probe.Items(0, items, 1000)) return nullptr;
+      for (auto& i : items)
+        if (i.text == L"Acquire Text...") return &i;
+      return nullptr;
+    };
     bool opened = false;
     for (int attempt = 0; attempt < 3 && !opened; ++attempt) {
       PostMessageW(app, WM_SYSCOMMAND, SC_KEYMENU, 'f');
-      e2e::WaitFor([&] {
-        items.clear();
-        if (!probe.Items(0, items, 1000)) return false;
-        for (auto& i : items)
-          if (i.text == L"Acquire Text...") return true;
-        return false;
-      }, 5000);
-      for (auto& i : items) opened = opened || i.text == L"Acquire Text...";
+      opened = e2e::WaitFor([&] { return acquireItem() != nullptr; }, 5000);
     }
     ASSERT_TRUE(opened) << "the File menu shows the commands";
-    for (int k = 0; k < 3; ++k) {
+    bool highlighted = false;
+    for (size_t k = 0; k < items.size() + 2 && !highlighted; ++k) {
       PostMessageW(app, WM_KEYDOWN, VK_UP, 0);
       PostMessageW(app, WM_KEYUP, VK_UP, 0xC0000001);
+      highlighted = e2e::WaitFor([&] {
+        const e2e::MenuItem* i = acquireItem();
+        return i && (i->state & MF_HILITE) != 0;
+      }, 700);
     }
-    bool highlighted = e2e::WaitFor([&] {
-      items.clear();
-      if (!probe.Items(0, items, 1000)) return false;
-      for (auto& i : items)
-        if (i.text == L"Acquire Text...") return (i.state & MF_HILITE) != 0;
-      return false;
-    }, 5000);
     ASSERT_TRUE(highlighted) << "keyboard reached Acquire Text...";
     PostMessageW(app, WM_KEYDOWN, VK_RETURN, 0);
     PostMessageW(app, WM_KEYUP, VK_RETURN, 0xC0000001);
+  }
+
+  static std::vector<std::string> FullSession(HWND window) {
+    return {"IsAppBusy()", "StartSession(I:" + std::to_string(reinterpret_cast<INT_PTR>(window)) + ")",
+            "SaveDocument(\"\")", "LoadImage()", "ZoneImage(i:-1)", "ProcessImages()", "CheckRecognition(i:-1)",
+            "SaveToClipBoard()", "OpenDocument(\"\")", "EndSession()"};
   }
 
   void AcquireInto(const wchar_t* exe, const char* module, const wchar_t* windowClass, const wchar_t* editClass) {
@@ -172,10 +176,7 @@ class OcrE2eTest : public ::testing::Test {
     EXPECT_TRUE(e2e::WaitFor([&] { return editText().find(expected) != std::wstring::npos; }, 30000))
         << "edit control holds: " << std::string(editText().begin(), editText().end());
 
-    const std::string session = "StartSession(I:" + std::to_string(reinterpret_cast<INT_PTR>(window)) + ")";
-    EXPECT_EQ(ServerCalls(), (std::vector<std::string>{"IsAppBusy()", session, "SaveDocument(\"\")", "LoadImage()",
-                                                       "ZoneImage(i:-1)", "ProcessImages()", "CheckRecognition(i:-1)",
-                                                       "SaveToClipBoard()", "OpenDocument(\"\")", "EndSession()"}));
+    EXPECT_EQ(ServerCalls(), FullSession(window));
     app.Terminate();
   }
 
@@ -190,6 +191,33 @@ TEST_F(OcrE2eTest, NotepadReceivesTheTextThroughItsOwnPaste) {
 
 TEST_F(OcrE2eTest, WordpadReceivesTheTextThroughItsOwnPaste) {
   AcquireInto(L"C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe", "WORDPAD.EXE", L"WORDPADTOP", L"RichEdit");
+}
+
+TEST_F(OcrE2eTest, WordProcessorWithoutOpenDocumentGetsTheNoDocumentBox) {
+  // The test editor under a module name of its own, posing as a word
+  // processor frame whose File > Close is greyed.
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring exe = std::wstring(temp) + L"OCRAMI.EXE";
+  ASSERT_TRUE(CopyFileW(Bin(L"testeditor.exe").c_str(), exe.c_str(), FALSE));
+  Register("OCRAMI.EXE");
+  WriteText(Bin(L"ocrserver-script.txt"), "clipboard=not pasted\n");
+  DeleteFileW(Bin(L"ocrserver-calls.log").c_str());
+
+  e2e::Process app;
+  ASSERT_TRUE(app.Start(exe, L"--class AmiProWndA --layout close --close-grayed --lifetime 120000"));
+  HWND window = app.WaitTopWindow(L"AmiProWndA", 20000);
+  ASSERT_NE(window, nullptr);
+  DWORD_PTR r;
+  SendMessageTimeoutW(window, WM_ACTIVATEAPP, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &r);
+
+  ChooseAcquireText(window);
+  std::wstring text;
+  EXPECT_TRUE(e2e::WaitMessageBox(app, L"Glyphtap", &text, 30000));
+  EXPECT_EQ(text, L"There is no document open. The recognized text has been copied to the Clipboard.");
+  EXPECT_EQ(ServerCalls(), FullSession(window));
+  app.Terminate();
+  DeleteFileW(exe.c_str());
 }
 
 }  // namespace
