@@ -238,6 +238,9 @@ std::vector<std::wstring> Form2Lines() {
 void Form2SetBarWidth(int bar, float twips) {
   if (bar < 1 || bar > 3 || !g_form.bars[bar - 1]) return;
   g_form.barTwips[bar - 1] = twips;
+  // Progress comes far more often than the bar gains a pixel.
+  RECT r;
+  if (GetWindowRect(g_form.bars[bar - 1], &r) && r.right - r.left == BarPixels(twips)) return;
   SetWindowPos(g_form.bars[bar - 1], nullptr, 0, 0, BarPixels(twips), Px(kBarRects[bar - 1].height),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -36,6 +36,13 @@ double ThreadCpu() {
 }
 
 // The session never asks for titles here (UseCddb stays off).
+double ProcessCpu() {
+  FILETIME a, b, k, u;
+  GetProcessTimes(GetCurrentProcess(), &a, &b, &k, &u);
+  auto s = [](FILETIME t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
+  return s(k) + s(u);
+}
+
 class NoCddb : public CddbClient {
  public:
   void SetClientName(const std::wstring&) override {}
@@ -174,11 +181,14 @@ int wmain(int argc, wchar_t** argv) {
   const double readOnly = Now() - t0;
 
   const double cpu0 = ThreadCpu();
+  double p0 = ProcessCpu();
   t0 = Now();
   RunSession(host);
   const double session = Now() - t0;
   const double uiCpu = ThreadCpu() - cpu0;
+  const double sessionCpu = ProcessCpu() - p0;
 
+  p0 = ProcessCpu();
   t0 = Now();
   for (int t = 1; t <= host.tracks; ++t) {
     wchar_t wav[32], mp3[32];
@@ -187,10 +197,11 @@ int wmain(int argc, wchar_t** argv) {
     if (!EncodePlain(wavDir + wav, wavDir + mp3)) return 1;
   }
   const double plain = Now() - t0;
+  const double plainCpu = ProcessCpu() - p0;
 
   printf("audio_seconds=%.1f\ntracks=%d\nread_seconds=%.3f\nsession_seconds=%.3f\nui_cpu_seconds=%.3f\n"
-         "plain_seconds=%.3f\n",
-         audio, host.tracks, readOnly, session, uiCpu, plain);
+         "plain_seconds=%.3f\nsession_cpu_seconds=%.3f\nplain_cpu_seconds=%.3f\n",
+         audio, host.tracks, readOnly, session, uiCpu, plain, sessionCpu, plainCpu);
   ProgressWindowUnload();
   UiDispatchShutdown();
   return 0;
