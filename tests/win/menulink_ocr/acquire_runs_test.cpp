@@ -155,6 +155,17 @@ TEST_F(AcquireRunsTest, ApplicationsOwnOleStateIsKept) {
   OleUninitialize();
 }
 
+TEST_F(AcquireRunsTest, OleThatCannotStartGives313AndItsResult) {
+  // A thread in the multithreaded apartment cannot take OleInitialize.
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  WriteScript("");
+  EXPECT_EQ(Acquire(), RPC_E_CHANGED_MODE);
+  EXPECT_EQ(MessageIds(), std::vector<int>{313});
+  EXPECT_FALSE(ServerStarted());
+  EXPECT_EQ(AcquireBusy(), 0);
+  CoUninitialize();
+}
+
 TEST_F(AcquireRunsTest, ErrorsAreInTheUserInterfaceLanguage) {
   WritePrivateProfileStringA("Settings", "UILang", "2", "lx70.ini");
   WriteScript("StartSession=5\n");
