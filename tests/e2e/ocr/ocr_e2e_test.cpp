@@ -62,12 +62,17 @@ const MenulinkInternalsTable* Library() {
   return table;
 }
 
+// Slots this test enabled, switched off again at the end: the shared table
+// outlives the test in every process that keeps the library loaded.
+std::vector<int32_t> enabledSlots;
+
 void Register(const char* module) {
   int32_t index = -1;
   ASSERT_TRUE(Library()->findByModule(module, &index));
   if (index < 0) index = Library()->add(nullptr, module, "unknown");
   ASSERT_GE(index, 0);
   ASSERT_TRUE(Library()->enable(index));
+  enabledSlots.push_back(index);
 }
 
 HWND FindChild(HWND parent, const std::wstring& classPrefix) {
@@ -110,6 +115,8 @@ class OcrE2eTest : public ::testing::Test {
     }
     delete controller;
     controller = nullptr;
+    for (int32_t index : enabledSlots) Library()->disable(index);
+    enabledSlots.clear();
   }
 
   // Opens File from the keyboard, walks up from the first item (wrapping to
