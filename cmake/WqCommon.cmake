@@ -43,6 +43,9 @@ endif()
 # A GoogleTest executable run by ctest; on Windows targets ctest runs it
 # through the cross-compiling emulator (the Wine test bed).
 function(wq_test name)
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
