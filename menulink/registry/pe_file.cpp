@@ -20,7 +20,10 @@ int32_t IsWin32Executable(const char *path) {
         if (mapping) {
             const void *view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
             if (view) {
-                SIZE_T bytes = size.QuadPart > (LONGLONG)(SIZE_T)-1 ? (SIZE_T)-1 : (SIZE_T)size.QuadPart;
+                // A view of a file over 4 GB cannot exist in a 32-bit
+                // process; only the header is read anyway.
+                unsigned long long whole = (unsigned long long)size.QuadPart;
+                SIZE_T bytes = whole > (SIZE_T)-1 ? (SIZE_T)-1 : (SIZE_T)whole;
                 result = IsPeImageBuffer(static_cast<const uint8_t *>(view), bytes) ? 1 : 0;
                 UnmapViewOfFile(view);
             }

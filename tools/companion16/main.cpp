@@ -10,7 +10,8 @@
 // (removing stale higher numbers) and then "AppsDone" = 1. Every message
 // of interest, with the "Browse" key it refers to, is appended to
 // "lxtap16.log" beside the executable, so that tests can see what the
-// library told it. WM_CLOSE ends it.
+// library told it. A first line "#mute" makes it never answer. WM_CLOSE
+// ends it.
 
 #include <windows.h>
 
@@ -50,6 +51,13 @@ void WriteApps() {
         while (std::fgets(line, sizeof line, in)) {
             line[std::strcspn(line, "\r\n")] = '\0';
             if (!line[0]) continue;
+            // A companion that hangs before answering, for the caller's
+            // time-out.
+            if (std::strcmp(line, "#mute") == 0) {
+                std::fclose(in);
+                Log("muted");
+                return;
+            }
             char key[16];
             std::snprintf(key, sizeof key, "App_%d", ++n);
             WritePrivateProfileStringA(kSection, key, line, kIni);

@@ -1,0 +1,334 @@
+#include "tests/win/menulink_mgmt/mgmt_bed.h"
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const char kDirect[] = "Software\\Korvane Corp\\Lexora9.0\\Direct";
+const char kGeneral[] = "Software\\Korvane Corp\\Lexora9.0\\General";
+std::string captureFile;
+Listing *collecting = nullptr;
+
+void WINAPI Collect(const char *name, int32_t flag) {
+    if (collecting) collecting->push_back({name ? name : "(null)", flag});
+}
+
+HMODULE Dll() {
+    static HMODULE dll = [] {
+        char dir[MAX_PATH];
+        GetTempPathA(MAX_PATH, dir);
+        captureFile = std::string(dir) + "mlmgmt-messages-" + std::to_string(GetCurrentProcessId()) + ".txt";
+        DeleteFileA(captureFile.c_str());
+        // Read by the library at attach.
+        SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", captureFile.c_str());
+        return LoadLibraryA((BinDir() + "menulink.dll").c_str());
+    }();
+    return dll;
+}
+
+template <class T> void Bind(T &slot, const char *name) { slot = reinterpret_cast<T>(GetProcAddress(Dll(), name)); }
+
+void SaveKey(HKEY root, const char *sub, bool &existed,
+             std::vector<std::pair<std::string, std::pair<DWORD, std::string>>> &out) {
+    out.clear();
+    HKEY key;
+    existed = RegOpenKeyExA(root, sub, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (!existed) return;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameLen = sizeof name, type = 0, size = 0;
+        if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        std::string data(size, '\0');
+        nameLen = sizeof name;
+        RegEnumValueA(key, i, name, &nameLen, nullptr, &type, (BYTE *)data.data(), &size);
+        out.push_back({name, {type, data}});
+    }
+    RegCloseKey(key);
+}
+
+void RestoreKey(HKEY root, const char *sub, bool existed,
+                const std::vector<std::pair<std::string, std::pair<DWORD, std::string>>> &values) {
+    RegDeleteKeyA(root, sub);
+    if (!existed) return;
+    HKEY key;
+    if (RegCreateKeyExA(root, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) return;
+    for (auto &v : values)
+        RegSetValueExA(key, v.first.c_str(), 0, v.second.first, (const BYTE *)v.second.second.data(),
+                       (DWORD)v.second.second.size());
+    RegCloseKey(key);
+}
+
+std::string LocalString(int base, int language) {
+    char buf[128] = "";
+    Internals()->loadLocalString(base, language, buf, sizeof buf);
+    return buf;
+}
+
+struct MenuSpec {
+    int language;
+    MenuKind kind;
+};
+
+LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto *cs = reinterpret_cast<CREATESTRUCTA *>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto *spec = reinterpret_cast<MenuSpec *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (msg == WM_INITMENUPOPUP && spec && spec->kind == MenuKind::PasteOnOpen) {
+        HMENU popup = reinterpret_cast<HMENU>(wParam);
+        if (GetMenuItemCount(popup) == 1)
+            AppendMenuA(popup, MF_STRING, 275, LocalString(307, spec->language).c_str());
+        return 0;
+    }
+    if (msg == WM_NCDESTROY) delete spec;
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+std::string BinDir() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+std::string ExePath() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::string(path, n);
+}
+
+std::string CaseDir() {
+    static int counter = 0;
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    std::string base = std::string(dir) + "mlmgmt\\";
+    CreateDirectoryA(base.c_str(), nullptr);
+    std::string folder = base + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+void WriteText(const std::string &path, const std::string &content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::string ReadText(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+bool CopyNotepad(const std::string &to) {
+    char dir[MAX_PATH];
+    GetSystemDirectoryA(dir, MAX_PATH);
+    return CopyFileA((std::string(dir) + "\\notepad.exe").c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+std::string Upper(std::string s) {
+    for (char &c : s)
+        if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
+    return s;
+}
+
+const MenulinkInternalsTable *Internals() {
+    static const MenulinkInternalsTable *table = [] {
+        auto proc = reinterpret_cast<MenulinkInternalsProc>(GetProcAddress(Dll(), "MenulinkInternals"));
+        return proc ? proc() : nullptr;
+    }();
+    return table;
+}
+
+const Exports &Gt() {
+    static Exports e = [] {
+        Exports x{};
+        Bind(x.getModules, "GTGetModules");
+        Bind(x.registerNewApp, "GTRegisterNewApp");
+        Bind(x.unregisterApp, "GTUnregisterApp");
+        Bind(x.listUpdate, "GTListUpdate");
+        Bind(x.shutDown, "GTShutDown");
+        Bind(x.disable, "GTDisableGlyphtap");
+        Bind(x.enable, "GTEnableGlyphtap");
+        Bind(x.getRunningApps, "GTGetRunningApps");
+        return x;
+    }();
+    return e;
+}
+
+Listing ListModules() {
+    Listing out;
+    collecting = &out;
+    Gt().getModules(Collect);
+    collecting = nullptr;
+    return out;
+}
+
+std::vector<SlotCopy> Slots() {
+    std::vector<SlotCopy> out;
+    const MenulinkInternalsTable *t = Internals();
+    AppRecord *table = *t->table;
+    for (int i = 0; i < t->shared->appCount && i < MAX_APPS; ++i) {
+        const AppRecord &r = table[i];
+        out.push_back({std::string(r.module, strnlen(r.module, sizeof r.module)),
+                       std::string(r.title, strnlen(r.title, sizeof r.title)),
+                       std::string(r.path, strnlen(r.path, sizeof r.path)), r.enabled, r.running});
+    }
+    return out;
+}
+
+int FindSlot(const std::string &module) {
+    int32_t index = -1;
+    Internals()->findByModule(module.c_str(), &index);
+    return index;
+}
+
+int AddRecord(const std::string &module, const std::string &path, const std::string &title, bool enabled) {
+    int slot = Internals()->add(nullptr, module.c_str(), path.c_str());
+    if (slot < 0) return slot;
+    Internals()->setTitle(slot, title.c_str());
+    if (enabled) Internals()->enable(slot);
+    return slot;
+}
+
+void EmptyTable() {
+    const MenulinkInternalsTable *t = Internals();
+    if (t->lock() != WAIT_OBJECT_0) return;
+    std::memset(*t->table, 0, sizeof(AppTable));
+    t->shared->appCount = 0;
+    t->unlock();
+}
+
+std::string IniPath() {
+    char dir[MAX_PATH];
+    UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
+    return std::string(dir, n) + "\\lx70.ini";
+}
+
+void SetInstallPath(const std::string &folder) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGeneral, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, "InstallPath", 0, REG_SZ, (const BYTE *)folder.c_str(), (DWORD)folder.size() + 1);
+    RegCloseKey(key);
+}
+
+void DeleteInstallPath() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGeneral, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, "InstallPath");
+    RegCloseKey(key);
+}
+
+std::string IniValue(const char *section, const char *key) {
+    char buf[512];
+    GetPrivateProfileStringA(section, key, "", buf, sizeof buf, "lx70.ini");
+    return buf;
+}
+
+void SetIniValue(const char *section, const char *key, const char *value) {
+    WritePrivateProfileStringA(section, key, value, "lx70.ini");
+}
+
+StoreGuard::StoreGuard() {
+    Internals();
+    SaveKey(HKEY_CURRENT_USER, kDirect, direct_.existed, direct_.values);
+    SaveKey(HKEY_LOCAL_MACHINE, kGeneral, general_.existed, general_.values);
+    DWORD attr = GetFileAttributesA(IniPath().c_str());
+    iniExisted_ = attr != INVALID_FILE_ATTRIBUTES;
+    if (iniExisted_) ini_ = ReadText(IniPath());
+    DeleteFileA(IniPath().c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, kDirect);
+    DeleteInstallPath();
+    DeleteFileA(captureFile.c_str());
+    EmptyTable();
+    Gt().listUpdate(0);  // no candidates left from an earlier test
+}
+
+StoreGuard::~StoreGuard() {
+    Gt().listUpdate(0);
+    if (HWND w = FindWindowA("Korvane.Glyphtap16", nullptr)) SendMessageA(w, WM_CLOSE, 0, 0);
+    EmptyTable();
+    RestoreKey(HKEY_CURRENT_USER, kDirect, direct_.existed, direct_.values);
+    RestoreKey(HKEY_LOCAL_MACHINE, kGeneral, general_.existed, general_.values);
+    DeleteFileA(IniPath().c_str());
+    if (iniExisted_) WriteText(IniPath(), ini_);
+}
+
+std::vector<std::string> StoreGuard::CapturedIds() const {
+    std::vector<std::string> out;
+    std::stringstream ss(ReadText(captureFile));
+    std::string line;
+    while (std::getline(ss, line))
+        if (!line.empty()) out.push_back(line);
+    return out;
+}
+
+MenuWindow::MenuWindow(const std::string &title, int language, MenuKind kind) {
+    static ATOM atom = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = MenuWindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "MlmgmtMenuWindow";
+        return RegisterClassA(&wc);
+    }();
+    (void)atom;
+    HMENU bar = nullptr;
+    if (kind != MenuKind::NoMenu) {
+        bar = CreateMenu();
+        HMENU file = CreatePopupMenu();
+        AppendMenuA(file, MF_STRING, 100, LocalString(305, language).c_str());
+        std::string fileName = kind == MenuKind::Arquivo ? "&Arquivo" : LocalString(304, language);
+        if (kind == MenuKind::NoFile) fileName = "&Dossier";
+        AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), fileName.c_str());
+        std::string editName = LocalString(306, language);
+        if (kind == MenuKind::EditCommand) {
+            AppendMenuA(bar, MF_STRING, 200, editName.c_str());
+        } else {
+            HMENU edit = CreatePopupMenu();
+            AppendMenuA(edit, MF_STRING, 201, "Undo");
+            if (kind != MenuKind::NoPaste && kind != MenuKind::PasteOnOpen)
+                AppendMenuA(edit, MF_STRING, 275, LocalString(307, language).c_str());
+            AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), editName.c_str());
+        }
+    }
+    hwnd_ = CreateWindowExA(0, "MlmgmtMenuWindow", title.c_str(), WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, bar,
+                            GetModuleHandleA(nullptr), new MenuSpec{language, kind});
+}
+
+MenuWindow::~MenuWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+Companion::Companion(const std::string &folder, const std::vector<std::string> &entries) : folder_(folder) {
+    CopyFileA((BinDir() + "lxtap16.exe").c_str(), (folder + "lxtap16.exe").c_str(), FALSE);
+    std::string text;
+    for (const std::string &e : entries) text += e + "\r\n";
+    WriteText(folder + "lxtap16.txt", text);
+}
+
+Companion::~Companion() { Close(); }
+
+std::string Companion::Log() const { return ReadText(folder_ + "lxtap16.log"); }
+
+bool Companion::Running() const { return FindWindowA("Korvane.Glyphtap16", nullptr) != nullptr; }
+
+bool Companion::Start() {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string cmd = "\"" + folder_ + "lxtap16.exe\" /r";
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return WaitFor([this] { return Running(); });
+}
+
+void Companion::Close() {
+    if (HWND w = FindWindowA("Korvane.Glyphtap16", nullptr)) SendMessageA(w, WM_CLOSE, 0, 0);
+    WaitFor([this] { return !Running(); });
+}
