@@ -5,6 +5,7 @@
 // WM_CLOSE (no window procedure of the library is installed any more).
 //
 //   controller [--dll PATH] [--log FILE] [--stay] [--lifetime MS]
+//   controller [--dll PATH] COMMAND ...   (management, see commands.h)
 //
 // --stay keeps the hook after WM_CLOSE and only counts the messages, so
 // that a test can tell one WM_CLOSE from several; the registered message
@@ -18,6 +19,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "tools/controller/commands.h"
 
 namespace {
 
@@ -107,7 +110,14 @@ int main(int argc, char **argv) {
         else if (a == "--log" && i + 1 < argc) logPath = argv[++i];
         else if (a == "--lifetime" && i + 1 < argc) lifetimeMs = std::strtoul(argv[++i], nullptr, 10);
         else if (a == "--stay") stay = true;
-        else {
+        else if (IsManagementCommand(argv[i])) {
+            HMODULE library = LoadLibraryA(dllPath.c_str());
+            if (!library) {
+                std::fprintf(stderr, "controller: cannot load %s (%lu)\n", dllPath.c_str(), GetLastError());
+                return 3;
+            }
+            return RunManagementCommands(library, argc - i, argv + i);
+        } else {
             std::fprintf(stderr, "controller: bad argument %s\n", a.c_str());
             return 2;
         }
