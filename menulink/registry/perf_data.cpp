@@ -50,14 +50,14 @@ PerfLookup PerfFindProcessInBlock(const std::uint8_t *block, std::size_t size, s
                                   std::uint32_t idCounterIndex, std::uint32_t pid, PerfInstanceName *name) {
     using namespace perf_layout;
     if (!block) return PerfLookup::NoProcess;
-    std::uint32_t headerLength, numObjects;
+    std::uint32_t headerLength = 0, numObjects = 0;
     if (!Read32(block, size, kBlockHeaderLength, &headerLength) ||
         !Read32(block, size, kBlockNumObjectTypes, &numObjects))
         return PerfLookup::NoProcess;
     if (numObjects == 0) return PerfLookup::NoProcess;
 
     std::size_t obj = headerLength;
-    std::uint32_t definitionLength, objHeaderLength, objTitle, numCounters, numInstances;
+    std::uint32_t definitionLength = 0, objHeaderLength = 0, objTitle = 0, numCounters = 0, numInstances = 0;
     if (obj > size || size - obj < kObjSize) return PerfLookup::NoProcess;
     Read32(block, size, obj + kObjDefinitionLength, &definitionLength);
     Read32(block, size, obj + kObjHeaderLength, &objHeaderLength);
@@ -71,7 +71,7 @@ PerfLookup PerfFindProcessInBlock(const std::uint8_t *block, std::size_t size, s
     std::uint32_t counterOffset = 0;
     std::size_t ctr = obj + objHeaderLength;
     for (std::uint32_t i = 0; i < numCounters; ++i) {
-        std::uint32_t byteLength, title, offset;
+        std::uint32_t byteLength = 0, title = 0, offset = 0;
         if (ctr > size || size - ctr < kCtrSize) return PerfLookup::NoProcess;
         Read32(block, size, ctr + kCtrByteLength, &byteLength);
         Read32(block, size, ctr + kCtrNameTitleIndex, &title);
@@ -90,14 +90,14 @@ PerfLookup PerfFindProcessInBlock(const std::uint8_t *block, std::size_t size, s
     if (numInstances == 0xFFFFFFFFu) return PerfLookup::NotFound;
     std::size_t inst = obj + definitionLength;
     for (std::uint32_t i = 0; i < numInstances; ++i) {
-        std::uint32_t instLength, nameOffset, nameLength;
+        std::uint32_t instLength = 0, nameOffset = 0, nameLength = 0;
         if (inst > size || size - inst < kInstSize) return PerfLookup::NotFound;
         Read32(block, size, inst + kInstByteLength, &instLength);
         Read32(block, size, inst + kInstNameOffset, &nameOffset);
         Read32(block, size, inst + kInstNameLength, &nameLength);
         if (instLength < kInstSize) return PerfLookup::NotFound;
         std::size_t counters = inst + instLength;
-        std::uint32_t blockLength, value;
+        std::uint32_t blockLength = 0, value = 0;
         if (!Read32(block, size, counters, &blockLength)) return PerfLookup::NotFound;
         if (Read32(block, size, counters + counterOffset, &value) && value == pid) {
             std::size_t at = inst + nameOffset;

@@ -3,7 +3,8 @@
 #   check-menulink-exports.sh path/to/menulink.dll
 # - every export name is undecorated (no stdcall "@N", no leading "_");
 # - every name listed in menulink/registry/menulink.def is exported;
-# - GTHook is ordinal 1 and CallWndHook ordinal 3 when present;
+# - the ten names of the hook and the management interface are exported;
+# - GTHook is ordinal 1 and CallWndHook ordinal 3;
 # - the .sdata section carries the SHARED flag.
 set -uo pipefail
 dll=${1:?usage: check-menulink-exports.sh menulink.dll}
@@ -35,6 +36,12 @@ while read -r name; do
   [ -n "$name" ] || continue
   grep -qx "$name" <<<"$names" || err "$name is listed in menulink.def but not exported"
 done < <(sed -e 's/;.*//' "$def" | awk '/^[[:space:]]*EXPORTS/ {e=1; next} /^[[:space:]]*[A-Z]+[[:space:]]*$/ {e=0} e && NF {print $1}')
+
+# Required whatever the .def file says.
+for name in GTHook CallWndHook GTGetModules GTRegisterNewApp GTUnregisterApp GTListUpdate \
+            GTShutDown GTDisableGlyphtap GTEnableGlyphtap GTGetRunningApps; do
+  grep -qx "$name" <<<"$names" || err "$name is not exported"
+done
 
 for pair in GTHook:1 CallWndHook:3; do
   name=${pair%%:*} want=${pair##*:}
