@@ -39,17 +39,23 @@ if(BUILD_TESTING AND EXISTS ${WQ_GTEST_SRC}/CMakeLists.txt AND NOT TARGET gtest)
   endforeach()
 endif()
 
-# wq_test(NAME SOURCES ... LIBS ... [LABELS ...])
+# wq_test(NAME SOURCES ... LIBS ... [LABELS ...] [ISOLATED])
 # A GoogleTest executable run by ctest; on Windows targets ctest runs it
-# through the cross-compiling emulator (the Wine test bed).
+# through the cross-compiling emulator (the Wine test bed). ISOLATED runs it
+# in a Wine bed of its own, for tests that need state no earlier test may
+# have left behind (a hook DLL stays loaded while Wine's desktop lives).
 function(wq_test name)
   if(NOT BUILD_TESTING)
     return()
   endif()
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "ISOLATED" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
-  add_test(NAME ${name} COMMAND ${name})
+  if(T_ISOLATED AND WIN32)
+    add_test(NAME ${name} COMMAND bash ${WQ_ROOT}/tests/bed/isolated-run $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)
   endif()

@@ -42,6 +42,12 @@ start_xvfb() {
 make_prefix() {
   [ -f "$prefix/.wq-ready" ] && return 0
   rm -rf "$prefix"
+  # A ready bed named by WQ_BED_TEMPLATE is copied instead of booted anew.
+  local tpl=${WQ_BED_TEMPLATE:-}
+  if [ -n "$tpl" ] && [ -f "$tpl/prefix/.wq-ready" ]; then
+    cp -a "$tpl/prefix" "$prefix" && return 0
+    rm -rf "$prefix"
+  fi
   DISPLAY=$(cat "$bed/display") "$wine" wineboot -i >"$bed/wineboot.log" 2>&1 || true
   DISPLAY=$(cat "$bed/display") /usr/lib/wine/wineserver -w
   mkdir -p "$prefix/drive_c/windows/Fonts"
