@@ -31,7 +31,14 @@ encode() {  # encode WAV MP3 KBIT
 
 check() {  # check NAME KBIT COMPARE(yes|no)
   local name=$1 kbit=$2 cmp=$3 out="$1-$2.mp3"
-  if ! encode "$name.wav" "$out" "$kbit"; then fail "$out: encoder: $(cat "$out.log")"; return; fi
+  encode "$name.wav" "$out" "$kbit"; local rc=$?
+  if [ $rc -ne 0 ] && [ ! -s "$out.log" ]; then
+    # A Wine process that died before printing anything says nothing about
+    # the encoder; try once more and say so.
+    echo "note $out: encoder process ended with $rc and no output; retrying"
+    encode "$name.wav" "$out" "$kbit"; rc=$?
+  fi
+  if [ $rc -ne 0 ]; then fail "$out: encoder exit $rc: $(cat "$out.log")"; return; fi
   grep -q " done 1$" "$out.log" || fail "$out: not exactly one EncodeDone: $(cat "$out.log")"
   [ -f "$out" ] || { fail "$out missing"; return; }
   ls "$out".* 2>/dev/null | grep -v '\.log$' && fail "$out: temporary file left"
