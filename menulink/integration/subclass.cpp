@@ -12,11 +12,6 @@
 
 SubclassRecord *currentSubclass = nullptr;
 
-// The runs are linked in from their own files; until they are, choosing an
-// item does nothing rather than breaking the library's link.
-int32_t AcquireText(HWND hwnd, int32_t appIndex) __attribute__((weak));
-int32_t AcquireTextSettings(HWND hwnd, int32_t appIndex) __attribute__((weak));
-
 namespace {
 
 HGLOBAL subclassMemory = nullptr;
@@ -241,11 +236,11 @@ LRESULT CALLBACK SubclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         // Notifications of child controls carry their control's identifier;
         // only menu and accelerator commands (no control) are ours.
         if (id != 0 && lParam == 0 && id == rec->acquireId) {
-            if (AcquireText) AcquireText(hwnd, rec->appIndex);
+            AcquireText(hwnd, rec->appIndex);
             return 0;
         }
         if (id != 0 && lParam == 0 && id == rec->settingsId) {
-            if (AcquireTextSettings) AcquireTextSettings(hwnd, rec->appIndex);
+            AcquireTextSettings(hwnd, rec->appIndex);
             return 0;
         }
         break;

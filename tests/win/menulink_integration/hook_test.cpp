@@ -296,9 +296,15 @@ TEST(FeatureSwitch, LastOfThreeReleasesTellsTheControllerOnce) {
     shared->featureDisabled = 1;
     EXPECT_FALSE(a.Report().subclassed);
     EXPECT_FALSE(b.Report().subclassed);
-    EXPECT_EQ(shared->hookedWindowCount, 1);
+    // c releases itself at whatever message reaches it next (painting or
+    // activation may come first), so only the order is checked: the log is
+    // read before the count, and a WM_CLOSE already logged means the count
+    // must have reached 0.
     Sleep(200);
-    EXPECT_EQ(controller.Log().find("WM_CLOSE"), std::string::npos) << controller.Log();
+    std::string early = controller.Log();
+    LONG left = shared->hookedWindowCount;
+    EXPECT_LE(left, 1);
+    EXPECT_TRUE(early.find("WM_CLOSE") == std::string::npos || left == 0) << early;
     EXPECT_FALSE(c.Report().subclassed);
     EXPECT_EQ(shared->hookedWindowCount, 0);
     EXPECT_TRUE(WaitFor([&] { return controller.Log().find("WM_CLOSE 1") != std::string::npos; }))
