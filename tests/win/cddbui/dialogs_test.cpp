@@ -145,6 +145,28 @@ TEST_F(MainWindowTest, AFailingNameIsReportedAndTheDialogStaysOpen) {
   EXPECT_EQ(messages.size(), 1u);
 }
 
+TEST_F(MainWindowTest, UnloadingTheMainWindowUnloadsTheOpenDialogs) {
+  for (int button : {kIdCommand3, kIdCommand2}) {
+    if (!form->Hwnd()) {
+      TearDown();
+      SetUp();
+    }
+    HWND main = form->Hwnd();
+    ASSERT_TRUE(WithModal(
+        [&] { Press(form->Control(button)); },
+        [] { return Form4Window() ? Form4Window() : AboutBoxWindow(); },
+        [&](HWND) { SendMessageW(main, WM_CLOSE, 0, 0); },
+        [] {
+          Form4Unload();
+          AboutBoxUnload();
+        }))
+        << "button " << button;
+    EXPECT_EQ(Form4Window(), nullptr);
+    EXPECT_EQ(AboutBoxWindow(), nullptr);
+    EXPECT_FALSE(IsWindow(main));
+  }
+}
+
 // ---- About -------------------------------------------------------------------
 
 const wchar_t kMsinfoKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
