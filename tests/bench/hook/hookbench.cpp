@@ -10,7 +10,6 @@
 
 namespace {
 
-LRESULT CALLBACK EmptyHook(int code, WPARAM w, LPARAM l) { return CallNextHookEx(nullptr, code, w, l); }
 LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
     return m == WM_USER + 7 ? w + 1 : DefWindowProcA(h, m, w, l);
 }
@@ -42,6 +41,14 @@ int main() {
         std::printf("hookbench: menulink.dll not usable\n");
         return 1;
     }
+    // The empty hook lives in a DLL too: a hook procedure in the exe, with
+    // no module handle, takes another (slower) path through Wine.
+    HMODULE emptyLib = LoadLibraryA((dir + "emptyhook.dll").c_str());
+    auto emptyProc = emptyLib ? reinterpret_cast<HOOKPROC>(GetProcAddress(emptyLib, "EmptyHook")) : nullptr;
+    if (!emptyProc) {
+        std::printf("hookbench: emptyhook.dll not usable\n");
+        return 1;
+    }
     const MenulinkInternalsTable *t = internals();
     int32_t index = -1;
     t->findByModule("hookbench.exe", &index);
@@ -58,15 +65,18 @@ int main() {
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
     HWND hwnd = CreateWindowExA(0, "HookBench", "Bench", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, bar,
                                 wc.hInstance, nullptr);
-    const int n = 200000;
+    const int n = 20000;
     DWORD thread = GetCurrentThreadId();
 
     double none = Measure(hwnd, n);
-    HHOOK empty = SetWindowsHookExA(WH_CALLWNDPROC, EmptyHook, nullptr, thread);
+    HHOOK empty = SetWindowsHookExA(WH_CALLWNDPROC, emptyProc, emptyLib, thread);
     double emptyHook = Measure(hwnd, n);
     UnhookWindowsHookEx(empty);
 
     HHOOK ours = SetWindowsHookExA(WH_CALLWNDPROC, hookProc, lib, thread);
+    // As the controller does: the library chains on through this handle.
+    auto gtHook = reinterpret_cast<HHOOK(WINAPI *)(HHOOK)>(GetProcAddress(lib, "GTHook"));
+    if (gtHook) gtHook(ours);
     SendMessageA(hwnd, WM_ACTIVATEAPP, TRUE, 0);  // the library subclasses the window
     bool subclassed = GetWindowLongPtrA(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(Proc);
     double library = Measure(hwnd, n);
