@@ -146,20 +146,20 @@ class Reader : public CdReader {
         if (d.audio && d.endLba > end) end = d.endLba;
     }
     if (start >= end) start = t->startLba;
-    const DriveSpec& spec = drives_[selected_ - 1];
+    const DriveSpec& drive = drives_[selected_ - 1];
     std::wstring why;
-    auto dev = spec.open(why);
+    auto dev = drive.open(why);
     if (!dev) {
       lastError_ = why;
       return 1;
     }
-    if (spec.cdromLetter) {
+    if (drive.cdromLetter) {
       auto* io = static_cast<IoctlDevice*>(dev.get());
       if (!io->PlayAudio(start, end, why)) {
         lastError_ = why;
         return 1;
       }
-      playingCdrom_ = spec.cdromLetter;
+      playingCdrom_ = drive.cdromLetter;
     } else if (!player_.Start(std::move(dev), start, end, why)) {
       lastError_ = why;
       return 1;

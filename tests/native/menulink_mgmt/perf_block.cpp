@@ -9,7 +9,7 @@ void Put32(std::vector<std::uint8_t> &b, std::size_t at, std::uint32_t v) {
 }
 }  // namespace
 
-std::vector<std::uint8_t> BuildPerfBlock(const PerfBlockSpec &spec) {
+std::vector<std::uint8_t> BuildPerfBlock(const PerfBlockSpec &layout) {
     using namespace perf_layout;
     std::vector<std::uint8_t> b(kBlockSize, 0);
     b[0] = 'P', b[2] = 'E', b[4] = 'R', b[6] = 'F';
@@ -23,20 +23,20 @@ std::vector<std::uint8_t> BuildPerfBlock(const PerfBlockSpec &spec) {
     b.resize(obj + definitionLength, 0);
     Put32(b, obj + kObjDefinitionLength, definitionLength);
     Put32(b, obj + kObjHeaderLength, kObjSize);
-    Put32(b, obj + kObjNameTitleIndex, spec.objectIndex);
+    Put32(b, obj + kObjNameTitleIndex, layout.objectIndex);
     Put32(b, obj + kObjNumCounters, counters);
-    Put32(b, obj + kObjNumInstances, (std::uint32_t)spec.instances.size());
+    Put32(b, obj + kObjNumInstances, (std::uint32_t)layout.instances.size());
     std::size_t c0 = obj + kObjSize, c1 = c0 + kCtrSize;
     Put32(b, c0 + kCtrByteLength, kCtrSize);
     Put32(b, c0 + kCtrNameTitleIndex, 6);  // "% Processor Time", 8 bytes at 8
     Put32(b, c0 + kCtrCounterSize, 8);
     Put32(b, c0 + kCtrCounterOffset, 8);
     Put32(b, c1 + kCtrByteLength, kCtrSize);
-    Put32(b, c1 + kCtrNameTitleIndex, spec.withIdCounter ? spec.idCounterIndex : 999);
+    Put32(b, c1 + kCtrNameTitleIndex, layout.withIdCounter ? layout.idCounterIndex : 999);
     Put32(b, c1 + kCtrCounterSize, 4);
     Put32(b, c1 + kCtrCounterOffset, 16);
 
-    for (const PerfInstanceSpec &inst : spec.instances) {
+    for (const PerfInstanceSpec &inst : layout.instances) {
         std::size_t at = b.size();
         std::uint32_t nameBytes = (std::uint32_t)(inst.name.size() + 1) * 2;
         std::uint32_t instLength = (std::uint32_t)((kInstSize + nameBytes + 7) & ~7u);

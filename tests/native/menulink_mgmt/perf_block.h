@@ -18,4 +18,4 @@ struct PerfBlockSpec {
     std::vector<PerfInstanceSpec> instances;
 };
 
-std::vector<std::uint8_t> BuildPerfBlock(const PerfBlockSpec &spec);
+std::vector<std::uint8_t> BuildPerfBlock(const PerfBlockSpec &layout);
