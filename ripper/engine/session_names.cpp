@@ -23,13 +23,3 @@ std::wstring Mp3FilePath(const std::wstring& folder, const std::wstring& prefix,
 std::wstring Mp3FilePathFromTitle(const std::wstring& folder, int track, const std::wstring& title) {
   return JoinOutputPath(folder, NumberText(track) + L" - " + title + L".mp3");
 }
-
-std::wstring FileNameSafeTitle(const std::wstring& title) {
-  std::wstring out = title;
-  for (wchar_t& c : out) {
-    if (c < 0x20 || c == L'\\' || c == L'/' || c == L':' || c == L'*' || c == L'?' || c == L'"' ||
-        c == L'<' || c == L'>' || c == L'|')
-      c = L'_';
-  }
-  return out;
-}

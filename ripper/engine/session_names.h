@@ -16,8 +16,3 @@ std::wstring WavFilePath(const std::wstring& folder, const std::wstring& prefix,
 std::wstring Mp3FilePath(const std::wstring& folder, const std::wstring& prefix, int track);
 // CDDB naming: "NN - title.mp3", no prefix.
 std::wstring Mp3FilePathFromTitle(const std::wstring& folder, int track, const std::wstring& title);
-
-// The title with the characters Windows refuses in a file name (\ / : * ? " < > |
-// and control characters) replaced by "_", so that a title such as "AC/DC"
-// still yields a file in the output folder rather than a failed encode.
-std::wstring FileNameSafeTitle(const std::wstring& title);

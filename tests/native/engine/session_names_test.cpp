@@ -35,9 +35,3 @@ TEST(SessionPaths, CddbTitleNamesTheMp3Only) {
   EXPECT_EQ(Mp3FilePathFromTitle(L"D:\\Music", 1, L"Intro"), L"D:\\Music\\01 - Intro.mp3");
   EXPECT_EQ(Mp3FilePathFromTitle(L"D:\\", 12, L"Outro"), L"D:\\12 - Outro.mp3");
 }
-
-TEST(FileNameSafeTitle, ReplacesOnlyForbiddenCharacters) {
-  EXPECT_EQ(FileNameSafeTitle(L"AC/DC: Live? \"*\" <a|b>\\"), L"AC_DC_ Live_ ___ _a_b__");
-  EXPECT_EQ(FileNameSafeTitle(L"Tab\there"), L"Tab_here");
-  EXPECT_EQ(FileNameSafeTitle(L"Caf\u00e9 - (Live) & more, 1.5"), L"Caf\u00e9 - (Live) & more, 1.5");
-}
