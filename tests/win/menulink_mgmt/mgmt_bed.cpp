@@ -315,6 +315,16 @@ Companion::~Companion() { Close(); }
 
 std::string Companion::Log() const { return ReadText(folder_ + "lxtap16.log"); }
 
+std::string Companion::LogOnceItHolds(const std::string &needle, DWORD ms) const {
+    DWORD start = GetTickCount();
+    std::string log = Log();
+    while (log.find(needle) == std::string::npos && GetTickCount() - start < ms) {
+        Sleep(20);
+        log = Log();
+    }
+    return log;
+}
+
 bool Companion::Running() const { return FindWindowA("Korvane.Glyphtap16", nullptr) != nullptr; }
 
 bool Companion::Start() {

@@ -90,6 +90,9 @@ public:
     Companion(const std::string &folder, const std::vector<std::string> &entries);
     ~Companion();
     std::string Log() const;
+    // The log once it holds needle (the companion gets posted messages and
+    // writes when it gets to them), or as it is after ms.
+    std::string LogOnceItHolds(const std::string &needle, DWORD ms = 5000) const;
     // Started by the listing or by Start().
     bool Start();
     void Close();
