@@ -20,9 +20,9 @@ std::string NameOf(const std::vector<std::uint8_t> &b, std::uint32_t pid, PerfLo
 }
 
 PerfBlockSpec ThreeProcesses() {
-    PerfBlockSpec spec;
-    spec.instances = {{u"Idle", 0}, {u"WINWORD", 4242}, {u"notepad", 77}};
-    return spec;
+    PerfBlockSpec layout;
+    layout.instances = {{u"Idle", 0}, {u"WINWORD", 4242}, {u"notepad", 77}};
+    return layout;
 }
 
 TEST(PerfBlock, FindsTheInstanceWhoseIdMatches) {
@@ -52,9 +52,9 @@ TEST(PerfBlock, NoProcessObjectOrNoIdCounterMeansNoProcessData) {
     NameOf(BuildPerfBlock(ThreeProcesses()), 4242, &lookup, 238);
     EXPECT_EQ(lookup, PerfLookup::NoProcess);
     // The "ID Process" counter missing: no guess at another counter.
-    PerfBlockSpec spec = ThreeProcesses();
-    spec.withIdCounter = false;
-    NameOf(BuildPerfBlock(spec), 4242, &lookup);
+    PerfBlockSpec layout = ThreeProcesses();
+    layout.withIdCounter = false;
+    NameOf(BuildPerfBlock(layout), 4242, &lookup);
     EXPECT_EQ(lookup, PerfLookup::NoProcess);
 }
 
@@ -94,9 +94,9 @@ TEST(PerfBlock, ZeroLengthsAndWildOffsetsEndTheWalk) {
 }
 
 TEST(PerfBlock, NamesOutsideLatin1BecomeQuestionMarksAndAreCutToFit) {
-    PerfBlockSpec spec;
-    spec.instances = {{u"\u4e2d\u6587app", 9}, {std::u16string(100, u'a'), 10}};
-    auto b = BuildPerfBlock(spec);
+    PerfBlockSpec layout;
+    layout.instances = {{u"\u4e2d\u6587app", 9}, {std::u16string(100, u'a'), 10}};
+    auto b = BuildPerfBlock(layout);
     PerfLookup lookup;
     EXPECT_EQ(NameOf(b, 9, &lookup), "??app");
     EXPECT_EQ(NameOf(b, 10, &lookup), std::string(63, 'a'));
