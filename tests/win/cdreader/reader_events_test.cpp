@@ -43,9 +43,9 @@ class ReaderEvents : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(UiDispatchInit());
-    cdr::DriveSpec spec;
-    spec.description = L"Simulated drive";
-    spec.open = [this](std::wstring&) -> std::unique_ptr<cdr::CdDevice> {
+    cdr::DriveSpec simulated;
+    simulated.description = L"Simulated drive";
+    simulated.open = [this](std::wstring&) -> std::unique_ptr<cdr::CdDevice> {
       return std::make_unique<SlowDrive>(&stats);
     };
     cdr::DriveSpec broken;
@@ -54,7 +54,7 @@ class ReaderEvents : public ::testing::Test {
       error = L"No readable disc in drive Q:";
       return nullptr;
     };
-    reader = cdr::CreateCdReaderFor({spec, broken});
+    reader = cdr::CreateCdReaderFor({simulated, broken});
     reader->SetEvents(&rec);
     reader->SelectDrive(1);
   }

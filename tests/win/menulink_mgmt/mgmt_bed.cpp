@@ -76,14 +76,14 @@ LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         auto *cs = reinterpret_cast<CREATESTRUCTA *>(lParam);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     }
-    auto *spec = reinterpret_cast<MenuSpec *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (msg == WM_INITMENUPOPUP && spec && spec->kind == MenuKind::PasteOnOpen) {
+    auto *menus = reinterpret_cast<MenuSpec *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (msg == WM_INITMENUPOPUP && menus && menus->kind == MenuKind::PasteOnOpen) {
         HMENU popup = reinterpret_cast<HMENU>(wParam);
         if (GetMenuItemCount(popup) == 1)
-            AppendMenuA(popup, MF_STRING, 275, LocalString(307, spec->language).c_str());
+            AppendMenuA(popup, MF_STRING, 275, LocalString(307, menus->language).c_str());
         return 0;
     }
-    if (msg == WM_NCDESTROY) delete spec;
+    if (msg == WM_NCDESTROY) delete menus;
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 

@@ -172,19 +172,19 @@ Editor* MakeEditor(const char* windowClass, const char* menuSpec) {
   wc.lpszClassName = cls.c_str();
   RegisterClassW(&wc);  // a second registration of the class fails harmlessly
 
-  const std::string spec = menuSpec;
+  const std::string layout = menuSpec;
   HMENU bar = CreateMenu();
-  if (spec == "french") {
+  if (layout == "french") {
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{L"&Fermer", 901}, {L"&Quitter", 902}})),
                 L"&Fichier");
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{L"Co&ller\tCtrl+V", 277}})), L"&Edition");
   } else {
     HMENU file = Popup({{L"&Close", 901}, {L"E&xit", 902}});
-    if (spec == "closegrey") EnableMenuItem(file, 901, MF_BYCOMMAND | MF_GRAYED);
+    if (layout == "closegrey") EnableMenuItem(file, 901, MF_BYCOMMAND | MF_GRAYED);
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-    if (spec == "editcommand")
+    if (layout == "editcommand")
       AppendMenuW(bar, MF_STRING, 276, L"&Edit");
-    else if (spec != "noedit")
+    else if (layout != "noedit")
       AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{L"&Paste\tCtrl+V", 275}})), L"&Edit");
   }
   auto* e = new Editor;

@@ -175,8 +175,8 @@ class Mp3EncTest : public ::testing::Test {
     RemoveDirectoryW(dir_.c_str());
   }
   std::wstring Path(const std::wstring& name) const { return dir_ + L"\\" + name; }
-  std::wstring Wav(const WavSpec& spec, const std::wstring& name = L"in.wav") {
-    EXPECT_TRUE(WriteFileBytes(Path(name), MakeWav(spec)));
+  std::wstring Wav(const WavSpec& wavShape, const std::wstring& name = L"in.wav") {
+    EXPECT_TRUE(WriteFileBytes(Path(name), MakeWav(wavShape)));
     return Path(name);
   }
   bool EncodeToEnd() {
@@ -236,9 +236,9 @@ TEST_F(Mp3EncTest, RefusesWhatItCannotEncodeAndWritesNothing) {
 }
 
 TEST_F(Mp3EncTest, EncodesToAUnicodeNameWithEventsOnTheUiThread) {
-  WavSpec spec;
-  spec.seconds = 3;
-  const std::wstring wav = Wav(spec, L"Tr\u00e4ck \u65e5\u672c.wav");
+  WavSpec wavShape;
+  wavShape.seconds = 3;
+  const std::wstring wav = Wav(wavShape, L"Tr\u00e4ck \u65e5\u672c.wav");
   const std::wstring mp3 = Path(L"01 - \u00c9t\u00e9 \u2013 \u65e5\u672c\u8a9e.mp3");
   encoder_->SetBitRateKbit(192);
   ASSERT_EQ(encoder_->SetFiles(wav, mp3), 0);
@@ -295,9 +295,9 @@ TEST_F(Mp3EncTest, NextTrackCanBePreparedTheMomentEncodeDoneArrives) {
 }
 
 TEST_F(Mp3EncTest, AbortLeavesNeitherTheFinalNameNorATemporaryFile) {
-  WavSpec spec;
-  spec.seconds = 120;
-  const std::wstring wav = Wav(spec);
+  WavSpec wavShape;
+  wavShape.seconds = 120;
+  const std::wstring wav = Wav(wavShape);
   const std::wstring mp3 = Path(L"out.mp3");
   // An older file under the final name survives an aborted encode intact.
   ASSERT_TRUE(WriteFileBytes(mp3, {9, 8, 7}));
@@ -332,9 +332,9 @@ TEST_F(Mp3EncTest, PreparedButNeverStartedLeavesNoTemporaryFile) {
 }
 
 TEST_F(Mp3EncTest, EmptyDataChunkEncodesWithATotalOfOne) {
-  WavSpec spec;
-  spec.seconds = 0;
-  const std::wstring wav = Wav(spec);
+  WavSpec wavShape;
+  wavShape.seconds = 0;
+  const std::wstring wav = Wav(wavShape);
   ASSERT_EQ(encoder_->SetFiles(wav, Path(L"a.mp3")), 0);
   EXPECT_EQ(encoder_->ProgressTotal(), 1);
   ASSERT_TRUE(EncodeToEnd());
