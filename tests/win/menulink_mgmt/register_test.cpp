@@ -186,8 +186,9 @@ TEST(Win16, CompanionEntriesAreRegisteredByTheirNumber) {
     SetIniValue("Glyphtap_Apps", "App_2", "XL.EXE,Excel 5,1");
     Companion companion(dir, {});
     ASSERT_TRUE(companion.Start());
-    // Started with /r it rewrote the list from its (empty) file: put the
-    // entries back.
+    // Started with /r it rewrites the list from its (empty) file: wait until
+    // it has, then put the entries back.
+    ASSERT_NE(companion.LogOnceItHolds("apps ").find("apps "), std::string::npos);
     SetIniValue("Glyphtap_Apps", "App_1", "WORD.EXE,Word 6,0");
     SetIniValue("Glyphtap_Apps", "App_2", "XL.EXE,Excel 5,1");
     Gt().registerNewApp("Excel 5 (Win3.x App)");
