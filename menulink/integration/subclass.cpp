@@ -70,6 +70,9 @@ void FreeRecord() {
 bool IsWinword(const SubclassRecord *rec) { return lstrcmpiA(rec->module, "WINWORD.EXE") == 0; }
 
 LRESULT OnInitMenuPopup(SubclassRecord *rec, HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    // Only the allocations below read the map; clearing it here rather than
+    // for every message keeps unhandled messages cheap.
+    ClearCommandIdMap();
     WNDPROC old = rec->oldWndProc;
     int32_t unicode = rec->unicode;
     LRESULT result = PassOn(old, unicode, hwnd, WM_INITMENUPOPUP, wParam, lParam);
@@ -214,8 +217,6 @@ LRESULT CALLBACK SubclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         UnsubclassWindow(hwnd, false);
         return PassOn(old, unicode, hwnd, msg, wParam, lParam);
     }
-    ClearCommandIdMap();
-
     switch (msg) {
     case WM_MENUSELECT: {
         UINT item = LOWORD(wParam), flags = HIWORD(wParam);
