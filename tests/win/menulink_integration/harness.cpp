@@ -9,6 +9,13 @@ namespace {
 
 std::vector<int32_t> registered;
 
+// Of UniqueModule's names: two letters, five hex digits and ".EXE".
+constexpr std::size_t kUniqueModuleLength = 11;
+
+// An editor that is slow to start on a loaded machine looks hung to Wine
+// for a while; a plain time-out waits for it instead of giving up at once.
+constexpr UINT kEditorWaitMs = 20000;
+
 UINT ReportMessage() { return RegisterWindowMessageA("MenulinkTestEditor.Report"); }
 UINT ActionMessage() { return RegisterWindowMessageA("MenulinkTestEditor.Action"); }
 
@@ -55,10 +62,8 @@ const MenulinkInternalsTable *Internals() {
         // free the slots that earlier runs of these cases registered.
         for (int32_t i = 0; t && i < t->shared->appCount; ++i) {
             const AppRecord &rec = (*t->table)[i];
-            if (!rec.running && (std::strlen(rec.module) == 12 || !lstrcmpiA(rec.module, "EXPLORER.EXE") ||
-                                 !lstrcmpiA(rec.module, "WinHlp32.exe")) && rec.module[0] == 'T')
-                t->disable(i);
-            if (!rec.running && (!lstrcmpiA(rec.module, "EXPLORER.EXE") || !lstrcmpiA(rec.module, "WinHlp32.exe")))
+            bool ours = std::strlen(rec.module) == kUniqueModuleLength && rec.module[0] == 'T';
+            if (!rec.running && (ours || !lstrcmpiA(rec.module, "EXPLORER.EXE") || !lstrcmpiA(rec.module, "WinHlp32.exe")))
                 t->disable(i);
         }
         return t;
@@ -126,13 +131,22 @@ Editor::Editor(const std::string &module, const std::string &args) {
     CopyFileA((BinDir() + "testeditor.exe").c_str(), exe.c_str(), FALSE);
     class_ = "MLTE" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
     report_ = TempDir() + class_ + ".txt";
+    // What the library would show in a box goes to a file, so that a case
+    // can print it and no box waits for a user.
+    char inherited[MAX_PATH] = {};
+    bool own = GetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", inherited, sizeof inherited) == 0;
+    messages_ = own ? TempDir() + class_ + ".msg" : inherited;
+    DeleteFileA(messages_.c_str());
+    if (own) SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", messages_.c_str());
     std::string cmd = "\"" + exe + "\" --class " + class_ + " --report \"" + report_ + "\" --lifetime 120000 " + args;
-    if (!Launch(cmd, &pi_)) return;
+    bool launched = Launch(cmd, &pi_);
+    if (own) SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", nullptr);
+    if (!launched) return;
     WaitFor([&] { return (hwnd_ = FindWindowA(class_.c_str(), "Untitled - Test Editor")) != nullptr; }, 10000);
     if (hwnd_) {
         // Let the window's creation messages settle.
         DWORD_PTR r;
-        SendMessageTimeoutA(hwnd_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+        SendMessageTimeoutA(hwnd_, WM_NULL, 0, 0, SMTO_NORMAL, kEditorWaitMs, &r);
     }
 }
 
@@ -144,6 +158,8 @@ Editor::~Editor() {
         CloseHandle(pi_.hThread);
     }
 }
+
+std::string Editor::Messages() const { return ReadFile(messages_); }
 
 HWND Editor::SecondWindow() const { return FindWindowA(class_.c_str(), "Second - Test Editor"); }
 
@@ -164,7 +180,7 @@ void Editor::Close() {
 
 LRESULT Editor::Action(EditorAction action, LPARAM arg, HWND which) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(which ? which : hwnd_, ActionMessage(), action, arg, SMTO_ABORTIFHUNG, 5000, &result);
+    SendMessageTimeoutA(which ? which : hwnd_, ActionMessage(), action, arg, SMTO_NORMAL, kEditorWaitMs, &result);
     return static_cast<LRESULT>(result);
 }
 
@@ -172,7 +188,7 @@ EditorReport Editor::Report(HWND which) {
     EditorReport r;
     DeleteFileA(report_.c_str());
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(which ? which : hwnd_, ReportMessage(), 0, 0, SMTO_ABORTIFHUNG, 5000, &result) || !result)
+    if (!SendMessageTimeoutA(which ? which : hwnd_, ReportMessage(), 0, 0, SMTO_NORMAL, kEditorWaitMs, &result) || !result)
         return r;
     std::istringstream in(ReadFile(report_));
     std::string line;

@@ -73,6 +73,7 @@ public:
     bool Started() const { return hwnd_ != nullptr; }
     HWND Window() const { return hwnd_; }
     HWND SecondWindow() const;
+    std::string Messages() const;  // what the library showed, if anything
     EditorReport Report(HWND which = nullptr);
     LRESULT Action(EditorAction action, LPARAM arg = 0, HWND which = nullptr);
     void Close();
@@ -82,7 +83,7 @@ public:
 private:
     PROCESS_INFORMATION pi_{};
     HWND hwnd_ = nullptr;
-    std::string class_, report_;
+    std::string class_, report_, messages_;
 };
 
 // A module name unique to this run, 8.3 and at most 15 characters.

@@ -49,7 +49,7 @@ TEST_P(LanguageTest, ItemsAppearInTheMenusLanguageBeforeExit) {
     ASSERT_GE(RegisterModule(module), 0);
     Editor editor(module, c.args);
     ASSERT_TRUE(editor.Started());
-    EXPECT_TRUE(editor.Report().subclassed);
+    ASSERT_TRUE(editor.Report().subclassed) << editor.Messages();
 
     editor.Action(kOpenFileMenu);
     EditorReport r = editor.Report();
@@ -88,8 +88,10 @@ TEST_P(LayoutTest, PlacementFollowsExitAndClose) {
     ASSERT_GE(RegisterModule(module), 0);
     Editor editor(module, c.args);
     ASSERT_TRUE(editor.Started());
+    ASSERT_TRUE(editor.Report().subclassed) << editor.Messages();
     editor.Action(kOpenFileMenu);
     EditorReport r = editor.Report();
+    ASSERT_TRUE(r.ok);
     EXPECT_EQ(Tail(r, 100), c.expected) << r.Texts();
 }
 
