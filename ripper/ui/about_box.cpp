@@ -198,14 +198,6 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   return FALSE;
 }
 
-INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    return Handle(dlg, msg, wp, lp);
-  } catch (...) {
-    return FALSE;  // nothing may unwind into the dialog manager
-  }
-}
-
 }  // namespace
 
 std::wstring AboutLabelText() {
@@ -264,7 +256,7 @@ void StartSysInfo(HWND owner) {
 
 void ShowAboutBox(HWND owner) {
   if (g_about) return;
-  code_dialog::Run(owner, L"About", Proc, 0);
+  code_dialog::Run(owner, L"About", code_dialog::Guarded<Handle>, 0);
 }
 
 void AboutBoxUnload() {

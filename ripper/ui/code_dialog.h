@@ -19,6 +19,17 @@ void SizeAndCentre(HWND dlg, int widthTwips, int heightTwips);
 HWND AddControl(HWND dlg, int id, const wchar_t* cls, const wchar_t* text, DWORD style,
                 int left, int top, int width, int height, DWORD exStyle = 0);
 
+// A dialog procedure around handler that lets no exception unwind into
+// the dialog manager.
+template <INT_PTR (*handler)(HWND, UINT, WPARAM, LPARAM)>
+INT_PTR CALLBACK Guarded(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  try {
+    return handler(dlg, msg, wp, lp);
+  } catch (...) {
+    return FALSE;
+  }
+}
+
 int Dpi(HWND w);
 HFONT MessageFont();  // shared, never freed
 std::wstring Text(HWND w);

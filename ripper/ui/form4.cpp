@@ -78,19 +78,11 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   return FALSE;
 }
 
-INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    return Handle(dlg, msg, wp, lp);
-  } catch (...) {
-    return FALSE;  // nothing may unwind into the dialog manager
-  }
-}
-
 }  // namespace
 
 void ShowForm4(Form1& form) {
   if (g_form4) return;
-  code_dialog::Run(form.Hwnd(), L"Make Directory", Proc, reinterpret_cast<LPARAM>(&form));
+  code_dialog::Run(form.Hwnd(), L"Make Directory", code_dialog::Guarded<Handle>, reinterpret_cast<LPARAM>(&form));
 }
 
 void Form4Unload() {
