@@ -69,6 +69,21 @@ std::string Tail(const std::vector<Item> &items, size_t n) {
     return s;
 }
 
+// Our two items carry identifiers that are non-zero, differ from each
+// other and from every other item of the menu.
+bool OwnIdsAreFree(const std::vector<Item> &items) {
+    std::string acquire, settings;
+    for (const Item &i : items) {
+        if (i.text == "Acquire Text...") acquire = i.id;
+        if (i.text == "Acquire Text Settings...") settings = i.id;
+    }
+    if (acquire.empty() || settings.empty() || acquire == "0" || settings == "0" || acquire == settings) return false;
+    for (const Item &i : items)
+        if (i.text != "Acquire Text..." && i.text != "Acquire Text Settings..." && (i.id == acquire || i.id == settings))
+            return false;
+    return true;
+}
+
 int Count(const std::vector<Item> &items, const std::string &text) {
     int n = 0;
     for (const Item &i : items) n += i.text == text;
@@ -147,6 +162,7 @@ int main() {
     Check(Tail(again, 5) == expected && Count(again, "Acquire Text...") == 1 &&
               Count(again, "Acquire Text Settings...") == 1,
           "opening again: no duplicates, " + Tail(again, 5));
+    Check(OwnIdsAreFree(open) && OwnIdsAreFree(again), "the items' identifiers are free ones, each time");
     std::printf("identifiers first %s, again %s,%s\n", firstIds.c_str(),
                 again.size() >= 4 ? again[again.size() - 4].id.c_str() : "", again.size() >= 3 ? again[again.size() - 3].id.c_str() : "");
     CloseMenu(notepad);
