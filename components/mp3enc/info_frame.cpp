@@ -49,11 +49,26 @@ void Be32(uint8_t* p, uint32_t v) {
 
 }  // namespace
 
-uint16_t Crc16Update(uint16_t crc, const uint8_t* data, size_t n) {
-  for (size_t i = 0; i < n; ++i) {
-    crc ^= data[i];
-    for (int b = 0; b < 8; ++b) crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
+namespace {
+
+// The reflected CRC-16 (polynomial 0xA001) a byte at a time: it runs over
+// every byte of the encoded audio.
+struct CrcTable {
+  uint16_t entry[256] = {};
+  constexpr CrcTable() {
+    for (int i = 0; i < 256; ++i) {
+      uint16_t crc = static_cast<uint16_t>(i);
+      for (int b = 0; b < 8; ++b) crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
+      entry[i] = crc;
+    }
   }
+};
+constexpr CrcTable kCrcTable;
+
+}  // namespace
+
+uint16_t Crc16Update(uint16_t crc, const uint8_t* data, size_t n) {
+  for (size_t i = 0; i < n; ++i) crc = static_cast<uint16_t>((crc >> 8) ^ kCrcTable.entry[(crc ^ data[i]) & 0xFF]);
   return crc;
 }
 

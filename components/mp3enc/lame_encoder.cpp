@@ -139,7 +139,8 @@ struct AudioWriter {
         if (ownInfoSize && !WriteAll(job.out, blank.data(), blank.size())) return false;
       }
     }
-    musicCrc = Crc16Update(musicCrc, data, n);
+    // Only our own info frame carries it; LAME keeps its own.
+    if (ownInfoSize) musicCrc = Crc16Update(musicCrc, data, n);
     audioBytes += n;
     return WriteAll(job.out, data, n);
   }
