@@ -65,6 +65,20 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+// A group box paints only its line and caption, never its inside: when a
+// bar in it shrinks, the part it gave up would keep the old bar's pixels.
+WNDPROC g_groupBoxProc = nullptr;
+
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_ERASEBKGND) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
+  }
+  return CallWindowProcW(g_groupBoxProc, hwnd, msg, wp, lp);
+}
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
@@ -142,6 +156,11 @@ void CreateControls() {
   // Created in tab order: Frame5, Frame4, Command1, Text1, Frame1, List1.
   auto frame = [&](int k) {
     g_form.frames[k] = Child(w, L"BUTTON", kFrameTexts[k], BS_GROUPBOX | WS_CLIPCHILDREN, 0, kFrameRects[k], 0);
+    if (g_form.frames[k]) {
+      auto old = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(g_form.frames[k], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameProc)));
+      if (!g_groupBoxProc) g_groupBoxProc = old;
+    }
     g_form.bars[k] = Child(g_form.frames[k], kBarClass, L"", 0, 0, kBarRects[k], 0);
   };
   frame(0);

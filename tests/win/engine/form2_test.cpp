@@ -114,6 +114,28 @@ TEST_F(Form2Test, BarsAreDarkBlueAndOnlyTheirWidthChanges) {
   EXPECT_EQ(Form2BarPixels(1), 0);
 }
 
+// A bar that shrinks must not leave its old pixels behind in the frame:
+// what the screen shows is read back.
+TEST_F(Form2Test, ShrunkBarLeavesNoTraceOnScreen) {
+  Form2Show();
+  HWND frame = GetWindow(Form2Window(), GW_CHILD);
+  HWND bar = GetWindow(frame, GW_CHILD);
+  Form2SetBarWidth(1, 3495.0f);
+  UpdateWindow(Form2Window());
+  RECT r = InParent(bar);
+  const POINT probe{r.left + (r.right - r.left) * 3 / 4, (r.top + r.bottom) / 2};
+  auto pixel = [&] {
+    RedrawWindow(Form2Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HDC dc = GetDC(frame);
+    COLORREF c = GetPixel(dc, probe.x, probe.y);
+    ReleaseDC(frame, dc);
+    return c;
+  };
+  ASSERT_EQ(pixel(), RGB(0, 0, 128)) << "the full bar is not on the screen";
+  Form2SetBarWidth(1, 0.0f);
+  EXPECT_EQ(pixel(), GetSysColor(COLOR_BTNFACE));
+}
+
 TEST_F(Form2Test, ListAppendsAtTheEndAndStatusShowsText) {
   Form2AddLine(L"one");
   Form2AddLine(L"b two");
