@@ -52,8 +52,9 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       HWND text = code_dialog::AddControl(dlg, kIdForm4Text1, L"EDIT", L"",
                                           ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, 240, 240, 3255,
                                           285, WS_EX_CLIENTEDGE);
+      // Enter after typing the name makes the folder, as users expect.
       code_dialog::AddControl(dlg, kIdForm4Command1, L"BUTTON", L"Make Dir",
-                              BS_PUSHBUTTON | WS_TABSTOP, 960, 600, 1215, 375);
+                              BS_DEFPUSHBUTTON | WS_TABSTOP, 960, 600, 1215, 375);
       code_dialog::AddControl(dlg, kIdForm4Command2, L"BUTTON", L"Abort",
                               BS_PUSHBUTTON | WS_TABSTOP, 2280, 600, 1215, 375);
       SetFocus(text);
@@ -63,6 +64,7 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       if (!form) break;
       switch (LOWORD(wp)) {
         case kIdForm4Command1:
+        case IDOK:
           if (HIWORD(wp) == BN_CLICKED) MakeDirClick(dlg, *form);
           return TRUE;
         case kIdForm4Command2:

@@ -112,6 +112,25 @@ TEST_F(MainWindowTest, MakeDirUnderTheDriveRootAndUnderASubfolder) {
   EXPECT_TRUE(ListsName(L"inner"));
 }
 
+TEST_F(MainWindowTest, EnterInTheNameMakesTheFolder) {
+  const std::wstring root = form->OutputFolder();
+  const std::wstring name = Unique(L"entered");
+  ASSERT_TRUE(WithModal(
+      [&] { Press(form->Control(kIdCommand3)); }, Form4Window,
+      [&](HWND d) {
+        HWND text = GetDlgItem(d, kIdForm4Text1);
+        SetWindowTextW(text, name.c_str());
+        SetFocus(text);
+        PostMessageW(text, WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageW(text, WM_KEYUP, VK_RETURN, 0xC0000001);
+      },
+      Form4Unload))
+      << "Enter left the dialog open";
+  cleanup.push_back(root + name);
+  EXPECT_TRUE(IsFolder(root + name));
+  EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(MainWindowTest, AbortCreatesNothing) {
   const std::wstring root = form->OutputFolder();
   const std::wstring name = Unique(L"aborted");
