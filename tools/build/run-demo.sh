@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # make run: starts wavequill (64-bit build) under Wine with a demo disc image
 # of nine tracks, and waits until it is closed. With a DISPLAY it shows on
-# that display (prefix made once under the bed folder); without one it runs
-# on the test bed's own Xvfb display.
+# that display (prefix made once under build/wine-desktop); without one it
+# runs on the test bed's own Xvfb display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
@@ -24,6 +24,8 @@ if [ -z "${DISPLAY:-}" ]; then
   WQ_BED=$bed bash tests/bed/winebed.sh start
   eval "$(WQ_BED=$bed bash tests/bed/winebed.sh env)"
 else
+  # Not the test bed's prefix: that one leaves windows to no window manager.
+  bed=${WQ_BED:-$root/build/wine-desktop}
   export WINEPREFIX=$bed/prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/.wq-ready" ]; then
     echo "run-demo: creating the Wine prefix $WINEPREFIX (once)"
