@@ -23,6 +23,7 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "run-demo: no DISPLAY; using the test bed's Xvfb display"
   WQ_BED=$bed bash tests/bed/winebed.sh start
   eval "$(WQ_BED=$bed bash tests/bed/winebed.sh env)"
+  echo "run-demo: wavequill shows on $DISPLAY; to look at it: DISPLAY=$DISPLAY xwd -root | convert xwd:- shot.png"
 else
   # Not the test bed's prefix: that one leaves windows to no window manager.
   bed=${WQ_BED:-$root/build/wine-desktop}
