@@ -30,36 +30,6 @@ HMODULE Dll() {
 
 template <class T> void Bind(T &slot, const char *name) { slot = reinterpret_cast<T>(GetProcAddress(Dll(), name)); }
 
-void SaveKey(HKEY root, const char *sub, bool &existed,
-             std::vector<std::pair<std::string, std::pair<DWORD, std::string>>> &out) {
-    out.clear();
-    HKEY key;
-    existed = RegOpenKeyExA(root, sub, 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (!existed) return;
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameLen = sizeof name, type = 0, size = 0;
-        if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        std::string data(size, '\0');
-        nameLen = sizeof name;
-        RegEnumValueA(key, i, name, &nameLen, nullptr, &type, (BYTE *)data.data(), &size);
-        out.push_back({name, {type, data}});
-    }
-    RegCloseKey(key);
-}
-
-void RestoreKey(HKEY root, const char *sub, bool existed,
-                const std::vector<std::pair<std::string, std::pair<DWORD, std::string>>> &values) {
-    RegDeleteKeyA(root, sub);
-    if (!existed) return;
-    HKEY key;
-    if (RegCreateKeyExA(root, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) return;
-    for (auto &v : values)
-        RegSetValueExA(key, v.first.c_str(), 0, v.second.first, (const BYTE *)v.second.second.data(),
-                       (DWORD)v.second.second.size());
-    RegCloseKey(key);
-}
-
 std::string LocalString(int base, int language) {
     char buf[128] = "";
     Internals()->loadLocalString(base, language, buf, sizeof buf);
@@ -236,8 +206,8 @@ void SetIniValue(const char *section, const char *key, const char *value) {
 
 StoreGuard::StoreGuard() {
     Internals();
-    SaveKey(HKEY_CURRENT_USER, kDirect, direct_.existed, direct_.values);
-    SaveKey(HKEY_LOCAL_MACHINE, kGeneral, general_.existed, general_.values);
+    direct_ = SavedRegistryKey(HKEY_CURRENT_USER, kDirect);
+    general_ = SavedRegistryKey(HKEY_LOCAL_MACHINE, kGeneral);
     DWORD attr = GetFileAttributesA(IniPath().c_str());
     iniExisted_ = attr != INVALID_FILE_ATTRIBUTES;
     if (iniExisted_) ini_ = ReadText(IniPath());
@@ -253,8 +223,8 @@ StoreGuard::~StoreGuard() {
     Gt().listUpdate(0);
     if (HWND w = FindWindowA("Korvane.Glyphtap16", nullptr)) SendMessageA(w, WM_CLOSE, 0, 0);
     EmptyTable();
-    RestoreKey(HKEY_CURRENT_USER, kDirect, direct_.existed, direct_.values);
-    RestoreKey(HKEY_LOCAL_MACHINE, kGeneral, general_.existed, general_.values);
+    direct_.Restore();
+    general_.Restore();
     DeleteFileA(IniPath().c_str());
     if (iniExisted_) WriteText(IniPath(), ini_);
 }

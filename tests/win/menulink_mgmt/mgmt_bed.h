@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "menulink/registry/internals.h"
+#include "tests/win/common/saved_registry_key.h"
 
 using Listing = std::vector<std::pair<std::string, int>>;
 
@@ -58,11 +59,7 @@ public:
     std::vector<std::string> CapturedIds() const;  // "317|...", one per message
 
 private:
-    struct Saved {
-        bool existed = false;
-        std::vector<std::pair<std::string, std::pair<DWORD, std::string>>> values;
-    };
-    Saved direct_, general_;
+    SavedRegistryKey direct_, general_;
     bool iniExisted_ = false;
     std::string ini_;
 };

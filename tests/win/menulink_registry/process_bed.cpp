@@ -39,22 +39,6 @@ std::string ReadFile(const std::string &path) {
     return ss.str();
 }
 
-void SaveKey(HKEY root, const char *sub, bool &existed, std::vector<std::pair<std::string, std::pair<DWORD, std::string>>> &out) {
-    HKEY key;
-    existed = RegOpenKeyExA(root, sub, 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (!existed) return;
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameLen = sizeof name, type = 0, size = 0;
-        if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        std::string data(size, '\0');
-        nameLen = sizeof name;
-        RegEnumValueA(key, i, name, &nameLen, nullptr, &type, (BYTE *)data.data(), &size);
-        out.push_back({name, {type, data}});
-    }
-    RegCloseKey(key);
-}
-
 }  // namespace
 
 std::vector<std::string> DriverRun::Lines() const {
@@ -192,11 +176,9 @@ void SetDirectValue(const std::string &name, const std::string &text, DWORD type
 
 std::map<std::string, std::string> DirectValues() {
     std::map<std::string, std::string> out;
-    std::vector<std::pair<std::string, std::pair<DWORD, std::string>>> values;
-    bool existed = false;
-    SaveKey(HKEY_CURRENT_USER, kDirect, existed, values);
-    for (auto &v : values)
-        if (v.second.first == REG_SZ) out[v.first] = std::string(v.second.second.c_str());
+    const SavedRegistryKey key(HKEY_CURRENT_USER, kDirect);
+    for (const RegistryValue &v : key.values())
+        if (v.type == REG_SZ) out[v.name] = std::string(v.data.c_str());
     return out;
 }
 
@@ -212,12 +194,8 @@ std::string DirectKeyClass() {
 }
 
 StoreGuard::StoreGuard() {
-    std::vector<std::pair<std::string, std::pair<DWORD, std::string>>> v;
-    SaveKey(HKEY_CURRENT_USER, kDirect, direct_.existed, v);
-    for (auto &x : v) direct_.values.push_back({x.first, x.second.first, x.second.second});
-    v.clear();
-    SaveKey(HKEY_LOCAL_MACHINE, kGeneral, general_.existed, v);
-    for (auto &x : v) general_.values.push_back({x.first, x.second.first, x.second.second});
+    direct_ = SavedRegistryKey(HKEY_CURRENT_USER, kDirect);
+    general_ = SavedRegistryKey(HKEY_LOCAL_MACHINE, kGeneral);
     RegDeleteKeyA(HKEY_CURRENT_USER, kDirect);
 
     iniExisted_ = GetFileAttributesA(IniPath().c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -230,17 +208,8 @@ StoreGuard::StoreGuard() {
 }
 
 StoreGuard::~StoreGuard() {
-    auto restore = [](HKEY root, const char *sub, const SavedKey &k) {
-        RegDeleteKeyA(root, sub);
-        if (!k.existed) return;
-        HKEY key;
-        if (RegCreateKeyExA(root, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) return;
-        for (const Value &v : k.values)
-            RegSetValueExA(key, v.name.c_str(), 0, v.type, (const BYTE *)v.data.data(), (DWORD)v.data.size());
-        RegCloseKey(key);
-    };
-    restore(HKEY_CURRENT_USER, kDirect, direct_);
-    restore(HKEY_LOCAL_MACHINE, kGeneral, general_);
+    direct_.Restore();
+    general_.Restore();
     DeleteFileA(IniPath().c_str());
     if (iniExisted_) {
         std::ofstream out(IniPath(), std::ios::binary);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/common/saved_registry_key.h"
+
 struct DriverRun {
     bool finished = false;
     DWORD exitCode = 0;
@@ -61,16 +63,7 @@ public:
     void RemoveIni();
 
 private:
-    struct Value {
-        std::string name;
-        DWORD type;
-        std::string data;
-    };
-    struct SavedKey {
-        bool existed = false;
-        std::vector<Value> values;
-    };
-    SavedKey direct_, general_;
+    SavedRegistryKey direct_, general_;
     bool iniExisted_ = false;
     std::string iniContent_;
     std::string capture_;
