@@ -57,3 +57,13 @@ void DrawListItemText(const DRAWITEMSTRUCT* di, HBRUSH background, int textLeft,
   DrawTextW(di->hDC, text, -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   if ((di->itemState & ODS_FOCUS) && !(di->itemState & ODS_NOFOCUSRECT)) DrawFocusRect(di->hDC, &r);
 }
+
+void MeasureListItem(MEASUREITEMSTRUCT* mi, HWND control) {
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  mi->itemHeight = UINT(tm.tmHeight + 2);
+}

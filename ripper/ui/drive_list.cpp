@@ -81,15 +81,7 @@ bool IsReady(const std::wstring& root) {
   return GetDiskFreeSpaceExW(root.c_str(), &freeBytes, nullptr, nullptr) != 0;
 }
 
-void Measure(MEASUREITEMSTRUCT* mi, HWND combo) {
-  HDC dc = GetDC(combo);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(combo, WM_GETFONT, 0, 0)));
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(combo, dc);
-  mi->itemHeight = UINT(tm.tmHeight + 2);
-}
+void Measure(MEASUREITEMSTRUCT* mi, HWND combo) { MeasureListItem(mi, combo); }
 
 void Draw(const DRAWITEMSTRUCT* di, HBRUSH background) {
   if (int(di->itemID) < 0) {

@@ -127,15 +127,7 @@ std::wstring SelectedEntryPath(HWND list) {
   return s->entries[size_t(i)].path;
 }
 
-void Measure(MEASUREITEMSTRUCT* mi, HWND list) {
-  HDC dc = GetDC(list);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(list, dc);
-  mi->itemHeight = UINT(tm.tmHeight + 2);
-}
+void Measure(MEASUREITEMSTRUCT* mi, HWND list) { MeasureListItem(mi, list); }
 
 void Draw(const DRAWITEMSTRUCT* di, HBRUSH background) {
   State* s = StateOf(di->hwndItem);
