@@ -52,7 +52,7 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       HWND text = code_dialog::AddControl(dlg, kIdForm4Text1, L"EDIT", L"",
                                           ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, 240, 240, 3255,
                                           285, WS_EX_CLIENTEDGE);
-      // Enter after typing the name makes the folder, as users expect.
+      // Shown as the default: Enter after typing the name makes the folder.
       code_dialog::AddControl(dlg, kIdForm4Command1, L"BUTTON", L"Make Dir",
                               BS_DEFPUSHBUTTON | WS_TABSTOP, 960, 600, 1215, 375);
       code_dialog::AddControl(dlg, kIdForm4Command2, L"BUTTON", L"Abort",
@@ -64,7 +64,7 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       if (!form) break;
       switch (LOWORD(wp)) {
         case kIdForm4Command1:
-        case IDOK:
+        case IDOK:  // what the dialog manager sends for Enter
           if (HIWORD(wp) == BN_CLICKED) MakeDirClick(dlg, *form);
           return TRUE;
         case kIdForm4Command2:

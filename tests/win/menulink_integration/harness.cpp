@@ -132,15 +132,16 @@ Editor::Editor(const std::string &module, const std::string &args) {
     class_ = "MLTE" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
     report_ = TempDir() + class_ + ".txt";
     // What the library would show in a box goes to a file, so that a case
-    // can print it and no box waits for a user.
-    char inherited[MAX_PATH] = {};
-    bool own = GetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", inherited, sizeof inherited) == 0;
-    messages_ = own ? TempDir() + class_ + ".msg" : inherited;
+    // can print it and no box waits for a user; the driver's own setting is
+    // put back once the editor has started.
+    char previous[MAX_PATH] = {};
+    bool hadPrevious = GetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", previous, sizeof previous) != 0;
+    messages_ = TempDir() + class_ + ".msg";
     DeleteFileA(messages_.c_str());
-    if (own) SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", messages_.c_str());
+    SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", messages_.c_str());
     std::string cmd = "\"" + exe + "\" --class " + class_ + " --report \"" + report_ + "\" --lifetime 120000 " + args;
     bool launched = Launch(cmd, &pi_);
-    if (own) SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", nullptr);
+    SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", hadPrevious ? previous : nullptr);
     if (!launched) return;
     WaitFor([&] { return (hwnd_ = FindWindowA(class_.c_str(), "Untitled - Test Editor")) != nullptr; }, 10000);
     if (hwnd_) {

@@ -150,10 +150,7 @@ TEST_F(HookTest, ReopeningReplacesTheItemsAndTheyNeverReachTheApplication) {
 TEST_F(HookTest, ChoosingAcquireTextIsNotTheApplicationsCommand) {
     std::string module = UniqueModule("TC");
     ASSERT_GE(RegisterModule(module), 0);
-    // Messages the run may show go to a file instead of a box.
-    SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", (TempDir() + module + ".msg").c_str());
     Editor editor(module, "");
-    SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", nullptr);
     ASSERT_TRUE(editor.Started());
     editor.Action(kOpenFileMenu);
     EditorReport r = editor.Report();

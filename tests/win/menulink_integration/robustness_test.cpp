@@ -16,9 +16,7 @@ TEST(Robustness, RandomMenuAndCommandMessages) {
     ASSERT_TRUE(controller.Started());
     std::string module = UniqueModule("TZ");
     ASSERT_GE(RegisterModule(module), 0);
-    SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", (TempDir() + module + ".msg").c_str());
     Editor editor(module, "--layout close");
-    SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", nullptr);
     ASSERT_TRUE(editor.Started());
     HWND hwnd = editor.Window();
 
