@@ -9,6 +9,9 @@ pkgs=(cmake ninja-build make g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-t
       clang-14 libclang-rt-14-dev googletest wine64 xvfb x11-apps xdotool imagemagick
       lame ffmpeg mpg123 zip dpkg-dev python3 binutils-mingw-w64-i686)
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
+# The shipped build is 32-bit: its tests run under Debian's 32-bit Wine,
+# which installs beside wine64 by multiarch.
+have_pkg wine32:i386 || need+=(wine32:i386)
 [ ${#need[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" != 0 ]; then
@@ -17,5 +20,8 @@ if [ "$(id -u)" != 0 ]; then
 fi
 echo "Installing: ${need[*]}"
 export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
