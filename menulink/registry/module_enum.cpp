@@ -6,6 +6,7 @@
 
 #include "menulink/registry/record_text.h"
 #include "menulink/registry/running_apps.h"
+#include "common/proc_address.h"
 
 namespace {
 
@@ -69,11 +70,11 @@ bool FindProcessEntry(DWORD pid, ProcessEntry *out) {
 int32_t LoadToolhelp() {
     HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
     if (!kernel) return 0;
-    createSnapshot = reinterpret_cast<SnapshotProc>(GetProcAddress(kernel, "CreateToolhelp32Snapshot"));
-    module32First = reinterpret_cast<ModuleWalkProc>(GetProcAddress(kernel, "Module32First"));
-    module32Next = reinterpret_cast<ModuleWalkProc>(GetProcAddress(kernel, "Module32Next"));
-    process32First = reinterpret_cast<ProcessWalkProc>(GetProcAddress(kernel, "Process32First"));
-    process32Next = reinterpret_cast<ProcessWalkProc>(GetProcAddress(kernel, "Process32Next"));
+    createSnapshot = ProcAddress<SnapshotProc>(kernel, "CreateToolhelp32Snapshot");
+    module32First = ProcAddress<ModuleWalkProc>(kernel, "Module32First");
+    module32Next = ProcAddress<ModuleWalkProc>(kernel, "Module32Next");
+    process32First = ProcAddress<ProcessWalkProc>(kernel, "Process32First");
+    process32Next = ProcAddress<ProcessWalkProc>(kernel, "Process32Next");
     return Loaded() ? 1 : 0;
 }
 

@@ -7,6 +7,7 @@
 #include "ripper/engine/session.h"
 #include "ripper/engine/twips.h"
 #include "ripper/engine/user_message.h"
+#include "common/proc_address.h"
 
 namespace {
 
@@ -44,8 +45,7 @@ int Px(int twips) { return TwipsToPixels(twips, g_form.dpi); }
 
 int WindowDpi(HWND wnd) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static auto fn = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  static auto fn = ProcAddress<GetDpiForWindowFn>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
   if (fn) {
     UINT d = fn(wnd);
     if (d > 0) return static_cast<int>(d);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include "common/proc_address.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void WINAPI PrintModule(const char *name, int32_t flag) {
 }
 
 template <class T> T Export(HMODULE library, const char *name) {
-    return reinterpret_cast<T>(GetProcAddress(library, name));
+    return ProcAddress<T>(library, name);
 }
 
 }  // namespace

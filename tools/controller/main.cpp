@@ -21,6 +21,7 @@
 #include <string>
 
 #include "tools/controller/commands.h"
+#include "common/proc_address.h"
 
 namespace {
 
@@ -128,8 +129,8 @@ int main(int argc, char **argv) {
         Log("cannot load %s (%lu)", dllPath.c_str(), GetLastError());
         return 3;
     }
-    auto hookProc = reinterpret_cast<HookProc>(GetProcAddress(library, "CallWndHook"));
-    auto gtHook = reinterpret_cast<GTHookProc>(GetProcAddress(library, "GTHook"));
+    auto hookProc = ProcAddress<HookProc>(library, "CallWndHook");
+    auto gtHook = ProcAddress<GTHookProc>(library, "GTHook");
     if (!hookProc || !gtHook) {
         Log("exports missing");
         return 4;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "menulink/registry/internals.h"
+#include "common/proc_address.h"
 
 namespace {
 
@@ -52,9 +53,9 @@ int main() {
     std::string dir(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
     dir = dir.substr(0, dir.find_last_of('\\') + 1);
     HMODULE lib = LoadLibraryA((dir + "menulink.dll").c_str());
-    auto internals = lib ? reinterpret_cast<MenulinkInternalsProc>(GetProcAddress(lib, "MenulinkInternals")) : nullptr;
-    auto hookProc = lib ? reinterpret_cast<HOOKPROC>(GetProcAddress(lib, "CallWndHook")) : nullptr;
-    auto gtHook = lib ? reinterpret_cast<HHOOK(WINAPI *)(HHOOK)>(GetProcAddress(lib, "GTHook")) : nullptr;
+    auto internals = lib ? ProcAddress<MenulinkInternalsProc>(lib, "MenulinkInternals") : nullptr;
+    auto hookProc = lib ? ProcAddress<HOOKPROC>(lib, "CallWndHook") : nullptr;
+    auto gtHook = lib ? ProcAddress<HHOOK(WINAPI *)(HHOOK)>(lib, "GTHook") : nullptr;
     if (!internals || !hookProc || !gtHook) {
         std::printf("hookbench: menulink.dll not usable\n");
         return 1;
@@ -62,7 +63,7 @@ int main() {
     // The empty hook lives in a DLL too: a hook procedure in the exe, with
     // no module handle, takes another (slower) path through Wine.
     HMODULE emptyLib = LoadLibraryA((dir + "emptyhook.dll").c_str());
-    auto emptyProc = emptyLib ? reinterpret_cast<HOOKPROC>(GetProcAddress(emptyLib, "EmptyHook")) : nullptr;
+    auto emptyProc = emptyLib ? ProcAddress<HOOKPROC>(emptyLib, "EmptyHook") : nullptr;
     if (!emptyProc) {
         std::printf("hookbench: emptyhook.dll not usable\n");
         return 1;

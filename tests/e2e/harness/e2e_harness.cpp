@@ -1,6 +1,7 @@
 #include "tests/e2e/harness/e2e_harness.h"
 
 #include "tests/e2e/probe/menu_probe.h"
+#include "common/proc_address.h"
 
 namespace e2e {
 
@@ -271,7 +272,7 @@ bool MenuProbe::Attach(HWND target) {
     error_ = L"menu_probe.dll not found beside the test";
     return false;
   }
-  auto proc = reinterpret_cast<HOOKPROC>(GetProcAddress(dll_, WQ_MENU_PROBE_HOOK_EXPORT));
+  auto proc = ProcAddress<HOOKPROC>(dll_, WQ_MENU_PROBE_HOOK_EXPORT);
   if (!proc) {
     error_ = L"menu_probe.dll lacks its hook export";
     return false;

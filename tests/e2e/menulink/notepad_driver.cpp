@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include "common/proc_address.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ int main() {
     if (!notepad) return 1;
 
     HMODULE reporter = LoadLibraryA((BinDir() + "menu_reporter.dll").c_str());
-    auto proc = reinterpret_cast<HOOKPROC>(GetProcAddress(reporter, "MenuReporterHook"));
+    auto proc = ProcAddress<HOOKPROC>(reporter, "MenuReporterHook");
     HHOOK hook = proc ? SetWindowsHookExA(WH_GETMESSAGE, proc, reporter, GetWindowThreadProcessId(notepad, nullptr))
                       : nullptr;
     Check(hook != nullptr, "menu reporter installed");

@@ -9,6 +9,7 @@
 
 #include "menulink/registry/internals.h"
 #include "tests/e2e/harness/e2e_harness.h"
+#include "common/proc_address.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ std::vector<std::string> ServerCalls() {
 const MenulinkInternalsTable* Library() {
   static const MenulinkInternalsTable* table = [] {
     HMODULE dll = LoadLibraryW(Bin(L"menulink.dll").c_str());
-    auto proc = dll ? reinterpret_cast<MenulinkInternalsProc>(GetProcAddress(dll, "MenulinkInternals")) : nullptr;
+    auto proc = dll ? ProcAddress<MenulinkInternalsProc>(dll, "MenulinkInternals") : nullptr;
     return proc ? proc() : nullptr;
   }();
   return table;
@@ -82,7 +83,7 @@ HWND FindChild(HWND parent, const std::wstring& classPrefix) {
   } s{classPrefix};
   EnumChildWindows(
       parent,
-      [](HWND w, LPARAM p) -> BOOL {
+      [](HWND w, LPARAM p) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(p);
         wchar_t cls[64];
         GetClassNameW(w, cls, 64);

@@ -133,7 +133,9 @@ TEST(CounterList, UnterminatedAndOddListsStayInBounds) {
         std::vector<char> cut(list.begin(), list.begin() + (long)n);
         char index[4];
         bool hit = PerfCounterListFind(cut.data(), cut.size(), "Process", index, sizeof index);
-        if (hit) EXPECT_STREQ(index, "230");
+        if (hit) {
+            EXPECT_STREQ(index, "230");
+        }
     }
     // An index text longer than the output is cut.
     std::string longIndex = List({"123456789", "Process"});

@@ -98,7 +98,7 @@ inline bool WithModal(const std::function<void()>& open, const std::function<HWN
   static Ctx* ctx = nullptr;
   Ctx c{find, act, stop, false, false, GetTickCount()};
   ctx = &c;
-  UINT_PTR timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+  UINT_PTR timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) CALLBACK {
     if (!ctx) return;
     HWND d = ctx->find();
     if (d && !ctx->acted) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include "common/proc_address.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ const MenulinkInternalsTable *Internals() {
         SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", (TempDir() + "driver-messages.txt").c_str());
         HMODULE dll = LoadLibraryA((BinDir() + "menulink.dll").c_str());
         if (!dll) return static_cast<const MenulinkInternalsTable *>(nullptr);
-        auto proc = reinterpret_cast<MenulinkInternalsProc>(GetProcAddress(dll, "MenulinkInternals"));
+        auto proc = ProcAddress<MenulinkInternalsProc>(dll, "MenulinkInternals");
         const MenulinkInternalsTable *t = proc ? proc() : nullptr;
         // The table outlives a run while any process keeps the library:
         // free the slots that earlier runs of these cases registered.

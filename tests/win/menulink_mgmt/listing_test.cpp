@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/win/menulink_mgmt/mgmt_bed.h"
+#include "common/proc_address.h"
 
 namespace {
 
@@ -240,8 +241,8 @@ TEST(Child, ListsWithOneWindow) {
     HMODULE dll = LoadLibraryA((std::string(bin) + "menulink.dll").c_str());
     ASSERT_NE(dll, nullptr);
     using Cb = void(WINAPI *)(const char *, int32_t);
-    auto getModules = reinterpret_cast<void(WINAPI *)(Cb)>(GetProcAddress(dll, "GTGetModules"));
-    auto listUpdate = reinterpret_cast<int32_t(WINAPI *)(int32_t)>(GetProcAddress(dll, "GTListUpdate"));
+    auto getModules = ProcAddress<void(WINAPI *)(Cb)>(dll, "GTGetModules");
+    auto listUpdate = ProcAddress<int32_t(WINAPI *)(int32_t)>(dll, "GTListUpdate");
     ASSERT_TRUE(getModules && listUpdate);
     static std::string text;
     text.clear();
@@ -258,7 +259,7 @@ TEST(Child, ListsWithOneWindow) {
     HWND w = CreateWindowExA(0, "MlmgmtChild", "Child - Copy", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, bar,
                              wc.hInstance, nullptr);
     ASSERT_NE(w, nullptr);
-    getModules([](const char *name, int32_t flag) { text += std::string(name) + "|" + std::to_string(flag) + "\n"; });
+    getModules([](const char *name, int32_t flag) WINAPI { text += std::string(name) + "|" + std::to_string(flag) + "\n"; });
     listUpdate(0);
     DestroyWindow(w);
     WriteText(out, text);

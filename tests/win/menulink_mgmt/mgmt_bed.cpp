@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include "common/proc_address.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ HMODULE Dll() {
     return dll;
 }
 
-template <class T> void Bind(T &slot, const char *name) { slot = reinterpret_cast<T>(GetProcAddress(Dll(), name)); }
+template <class T> void Bind(T &slot, const char *name) { slot = ProcAddress<T>(Dll(), name); }
 
 std::string LocalString(int base, int language) {
     char buf[128] = "";
@@ -109,7 +110,7 @@ std::string Upper(std::string s) {
 
 const MenulinkInternalsTable *Internals() {
     static const MenulinkInternalsTable *table = [] {
-        auto proc = reinterpret_cast<MenulinkInternalsProc>(GetProcAddress(Dll(), "MenulinkInternals"));
+        auto proc = ProcAddress<MenulinkInternalsProc>(Dll(), "MenulinkInternals");
         return proc ? proc() : nullptr;
     }();
     return table;

@@ -42,7 +42,7 @@ FoundBox FindBox(DWORD thread) {
             } ctx{thread, nullptr};
             EnumThreadWindows(
                 thread,
-                [](HWND w, LPARAM p) -> BOOL {
+                [](HWND w, LPARAM p) CALLBACK -> BOOL {
                     char cls[16];
                     GetClassNameA(w, cls, sizeof cls);
                     if (lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;

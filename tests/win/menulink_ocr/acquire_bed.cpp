@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <sstream>
+#include "common/proc_address.h"
 
 namespace acquirebed {
 namespace {
@@ -43,8 +44,8 @@ void Load() {
   SetEnvironmentVariableW(L"MENULINK_CAPTURE_MESSAGES_TO", BesideExe(L"ocr-messages.txt").c_str());
   dll = LoadLibraryW(BesideExe(L"menulink.dll").c_str());
   if (!dll) return;
-  auto reg = reinterpret_cast<MenulinkInternalsProc>(GetProcAddress(dll, "MenulinkInternals"));
-  auto runs = reinterpret_cast<MenulinkAcquireInternalsProc>(GetProcAddress(dll, "MenulinkAcquireInternals"));
+  auto reg = ProcAddress<MenulinkInternalsProc>(dll, "MenulinkInternals");
+  auto runs = ProcAddress<MenulinkAcquireInternalsProc>(dll, "MenulinkAcquireInternals");
   if (reg) registryTable = reg();
   if (runs) runsTable = runs();
 }
@@ -246,7 +247,7 @@ DWORD WINAPI BoxWatcher::Main(void* p) {
     HWND box = nullptr;
     EnumThreadWindows(
         self->owner_,
-        [](HWND w, LPARAM out) -> BOOL {
+        [](HWND w, LPARAM out) CALLBACK -> BOOL {
           char cls[32];
           GetClassNameA(w, cls, sizeof cls);
           if (strcmp(cls, "#32770") == 0 && IsWindowVisible(w)) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "menulink/registry/internals.h"
+#include "common/proc_address.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ int Run(const std::vector<std::string> &a) {
             std::printf("load 0\n");
             return 1;
         }
-        auto proc = (MenulinkInternalsProc)(void *)GetProcAddress(dll, "MenulinkInternals");
+        auto proc = ProcAddress<MenulinkInternalsProc>(dll, "MenulinkInternals");
         ml = proc ? proc() : nullptr;
         if (!ml || ml->version != kInternalsVersion) {
             std::printf("load bad-internals\n");
