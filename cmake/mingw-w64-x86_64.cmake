@@ -8,5 +8,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/${WQ_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests run the 64-bit build under wine64 through the test bed's wrapper.
+# Tests run under wine64 through the test bed's wrapper.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/bed/wine-run)

@@ -10,7 +10,9 @@ bed=$root/tests/bed/winebed.sh
 bash "$bed" start >/dev/null || exit 1
 trap 'bash "$bed" stop >/dev/null 2>&1' EXIT
 eval "$(bash "$bed" env)"
-wine=/usr/lib/wine/wine64
+# Wine's notepad of the build's own width: a hook DLL loads only into
+# processes of its own bitness.
+wine=$("$root/tests/bed/wine-loader" "$bin/menulink_notepad_driver.exe") || exit $?
 tmp=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/Temp
 [ -d "$tmp" ] || tmp=$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp | head -1)
 rm -f "$tmp"/menulink-e2e-*
