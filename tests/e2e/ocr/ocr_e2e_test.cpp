@@ -198,7 +198,11 @@ TEST_F(OcrE2eTest, NotepadReceivesTheTextThroughItsOwnPaste) {
 }
 
 TEST_F(OcrE2eTest, WordpadReceivesTheTextThroughItsOwnPaste) {
-  AcquireInto(L"C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe", "WORDPAD.EXE", L"WORDPADTOP", L"RichEdit");
+  // %ProgramFiles% names the wordpad of this test's own width: a hook DLL
+  // loads only into processes of its own bitness.
+  wchar_t exe[MAX_PATH];
+  ASSERT_GT(ExpandEnvironmentStringsW(L"%ProgramFiles%\\Windows NT\\Accessories\\wordpad.exe", exe, MAX_PATH), 0u);
+  AcquireInto(exe, "WORDPAD.EXE", L"WORDPADTOP", L"RichEdit");
 }
 
 TEST_F(OcrE2eTest, WordProcessorWithoutOpenDocumentGetsTheNoDocumentBox) {
