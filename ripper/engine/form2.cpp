@@ -293,8 +293,13 @@ void Form2SetBarWidth(int bar, float twips) {
   // Progress comes far more often than the bar gains a pixel.
   if (want == now) return;
   g_form.barPixels[bar - 1] = want;
+  // The strip is drawn at once: a paint message costs more than the strip
+  // itself. WM_PAINT still draws the whole bar whenever it is uncovered.
   RECT strip{now < want ? now : want, 0, now < want ? want : now, client.bottom};
-  InvalidateRect(h, &strip, FALSE);
+  if (HDC dc = GetDC(h)) {
+    FillRect(dc, &strip, now < want ? g_barBrush : GetSysColorBrush(COLOR_BTNFACE));
+    ReleaseDC(h, dc);
+  }
 }
 
 float Form2BarWidth(int bar) { return bar >= 1 && bar <= 3 ? g_form.barTwips[bar - 1] : 0.0f; }

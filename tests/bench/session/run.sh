@@ -23,7 +23,8 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/out" "$work/wav" "$work/disc"
 win() { echo "Z:${1//\//\\}"; }
 run() { "$wine" "$@"; }
-run "$bin/discimage.exe" --out "$(win "$work/disc/long.cue")" --tracks 240,240,240,240,300 >/dev/null
+# WQ_SESSION_TRACKS: track lengths in seconds, for a shorter look.
+run "$bin/discimage.exe" --out "$(win "$work/disc/long.cue")" --tracks "${WQ_SESSION_TRACKS:-240,240,240,240,300}" >/dev/null
 run "$bin/session_bench.exe" "$(win "$work/disc/long.cue")" "$(win "$work/out")" "$(win "$work/wav")" \
   | tr -d '\r' >"$work/figures"
 # shellcheck disable=SC1090
@@ -78,8 +79,11 @@ awk "${vars[@]}" -v d="$debian" -v dc="$debian_cpu" -v same="$same" -v bits="$bi
   printf "    ReadProgress %d, %.4f s; EncodeProgress %d, %.4f s; Done/Error %d, %.4f s\n", \
     read_progress_events, read_progress_handler_seconds, encode_progress_events, \
     encode_progress_handler_seconds, final_events, final_handler_seconds
-  printf "    rest of the UI thread (painting, queue, window changes): %.4f s CPU\n", \
-    ui_cpu_seconds - read_progress_handler_seconds - encode_progress_handler_seconds - final_handler_seconds
+  printf "    before the first event (window shown, log opened): %.4f s CPU; after the last: %.4f s CPU\n", \
+    ui_start_cpu_seconds, ui_end_cpu_seconds
+  printf "    rest of the UI thread (painting, status, list lines): %.4f s CPU\n", \
+    ui_cpu_seconds - read_progress_handler_seconds - encode_progress_handler_seconds - final_handler_seconds \
+    - ui_start_cpu_seconds - ui_end_cpu_seconds
   printf "  UI messages taken from the queue: events %d, paint %d, erase %d, timer %d, other %d\n", \
     posted_event, posted_paint, posted_erase, posted_timer, posted_other
   printf "  UI messages sent: bar/window moves %d, erase %d, settext %d, list lines %d, other %d\n", \

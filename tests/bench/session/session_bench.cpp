@@ -106,6 +106,9 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   int tracks = 0;
   bool readDone = false;
   HandlerCost readProgress, encodeProgress, finals;
+  // UI thread CPU at the first and at the last event of the session: what
+  // came before is the window's start, what comes after its end.
+  double firstEventCpu = -1, lastEventCpu = 0;
 
   Form1State& State() override { return state; }
   CdReader& Reader() override { return *reader_; }
@@ -119,26 +122,26 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   std::wstring Prefix() override { return L"Track"; }
 
   void ReadProgress(int32_t p) override {
-    Timed t(readProgress);
+    Timed t(this, readProgress);
     SessionReadProgress(*this, p);
   }
   void ReadDone() override {
-    Timed t(finals);
+    Timed t(this, finals);
     readDone = true;
     SessionReadDone(*this);
   }
   void ReadError(int32_t c, const std::wstring& m) override {
-    Timed t(finals);
+    Timed t(this, finals);
     readDone = true;
     fwprintf(stderr, L"read error %d: %ls\n", c, m.c_str());
     SessionReadError(*this, c, m);
   }
   void EncodeProgress(int32_t d) override {
-    Timed t(encodeProgress);
+    Timed t(this, encodeProgress);
     SessionEncodeProgress(*this, d);
   }
   void EncodeDone() override {
-    Timed t(finals);
+    Timed t(this, finals);
     SessionEncodeDone(*this);
   }
 
@@ -148,9 +151,13 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   struct Timed {
     HandlerCost& c;
     double t0 = ThreadCpu();
-    explicit Timed(HandlerCost& cost) : c(cost) {}
+    BenchHost* host = nullptr;
+    Timed(BenchHost* h, HandlerCost& cost) : c(cost), host(h) {
+      if (host->firstEventCpu < 0) host->firstEventCpu = t0;
+    }
     ~Timed() {
-      c.seconds += ThreadCpu() - t0;
+      host->lastEventCpu = ThreadCpu();
+      c.seconds += host->lastEventCpu - t0;
       ++c.count;
     }
   };
@@ -368,6 +375,7 @@ int wmain(int argc, wchar_t** argv) {
   host.Reader().EndSession();
   const double readOnly = Now() - t0;
   host.readProgress = host.encodeProgress = host.finals = HandlerCost{};
+  host.firstEventCpu = -1;
   Span image;
   if (!MeasureImageRead(cue, image)) return 1;
 
@@ -422,6 +430,8 @@ int wmain(int argc, wchar_t** argv) {
   handler("read_progress", host.readProgress);
   handler("encode_progress", host.encodeProgress);
   handler("final", host.finals);
+  printf("ui_start_cpu_seconds=%.3f\nui_end_cpu_seconds=%.3f\n", host.firstEventCpu - cpu0,
+         cpu0 + uiCpu - host.lastEventCpu);
   PrintCounts("posted", g_posted);
   PrintCounts("sent", g_sent);
   ProgressWindowUnload();
