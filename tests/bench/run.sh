@@ -24,6 +24,11 @@ for b in tests/bench/*/run.sh; do
         status=1
       fi
     done
+    echo "== tests/bench/session (callgrind)"
+    if ! bash tests/bench/session/callgrind.sh; then
+      echo "   (did not run to the end)"
+      status=1
+    fi
     continue
   fi
   echo "== ${b%/run.sh}"

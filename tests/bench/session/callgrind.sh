@@ -2,7 +2,7 @@
 # The session's data path under callgrind: instruction counts of the native
 # build of the same pure code and the same LAME version, repeatable however
 # busy the machine is. Kernel work (file reads and writes) is not counted.
-#   callgrind.sh [TRACK_SECONDS]   (default 20,20: a short disc, callgrind is slow)
+#   callgrind.sh [TRACK_SECONDS]   (default 10,10: a short disc, callgrind is slow)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 command -v valgrind >/dev/null || { echo "callgrind: valgrind is not installed"; exit 1; }
@@ -24,7 +24,7 @@ c++ -std=c++20 -O2 -g -I"$root" -isystem "$inc" -o "$work/native_path" \
   "$src"/cdreader/{cue_sheet,disc_toc,image_device,track_read,wav_header,progress_pace}.cpp \
   "$src"/mp3enc/{wav_header,progress}.cpp "$lib"
 mkdir -p "$work/disc" "$work/out"
-"$discimage" --out "$work/disc/disc.cue" --tracks "${1:-20,20}" >/dev/null
+"$discimage" --out "$work/disc/disc.cue" --tracks "${1:-10,10}" >/dev/null
 valgrind --tool=callgrind --callgrind-out-file="$work/cg.out" "$work/native_path" "$work/disc/disc.cue" \
   "$work/out" >"$work/figures" 2>"$work/valgrind.log" || { cat "$work/valgrind.log"; exit 1; }
 # Inclusive counts of the functions that mark each part.
@@ -39,9 +39,11 @@ image=$(count 'cdr::ImageDevice::ReadFrames')
 encode=$(count '::EncodeTrack\(')
 # What EncodeTrack spends inside LAME: its calls into the library.
 lame_in_session=$(callgrind_annotate --inclusive=yes --tree=calling --threshold=100 "$work/cg.out" 2>/dev/null |
-  awk '/^[ 0-9,]+\* .*::EncodeTrack\(/ { want = 1; next } want && /^[ 0-9,]+< / { want = 0 }
-       want && /^[ 0-9,]+> .*(lame_encode_buffer_interleaved|lame_encode_flush|lame_init_params|lame_get_lametag_frame|lame_close) / { gsub(",", "", $1); s += $1 }
-       /^$/ { want = 0 } END { print s + 0 }')
+  awk '!seen && /[*]  .*::EncodeTrack\(/ { want = 1; seen = 1; next }
+       want && /^$/ { want = 0 }
+       want && /  >   .*(lame_encode_buffer_interleaved|lame_encode_flush|lame_get_lametag_frame|lame_close|NewLame)/ {
+         gsub(",", "", $1); s += $1 }
+       END { print s + 0 }')
 awk -v s="$session" -v p="$plain" -v r="$read" -v i="$image" -v e="$encode" -v l="$lame_in_session" \
     -v posts="$(sed -n 's/^posts=//p' "$work/figures")" 'BEGIN {
   printf "callgrind, native build of the same code and LAME (%s): instructions\n", "user space only"
@@ -51,7 +53,10 @@ awk -v s="$session" -v p="$plain" -v r="$read" -v i="$image" -v e="$encode" -v l
   printf "  reading the track (ReadTrack):  %14.0f  %6.3f%% of the session\n", r, r / s * 100
   printf "    of which the image drive:     %14.0f\n", i
   printf "  encoding (EncodeTrack):         %14.0f  %6.3f%% of the session\n", e, e / s * 100
-  if (l > 0) printf "    of which LAME:                %14.0f  %6.3f%% of the encode\n", l, l / e * 100
+  if (l > 0) {
+    printf "    of which LAME:                %14.0f  %6.3f%% of the encode\n", l, l / e * 100
+    printf "    of which our own loop:        %14.0f  %6.3f%% of the encode\n", e - l, (e - l) / e * 100
+  }
   printf "  encode / plain loop:            %.4f\n", e / p
   printf "  progress events that would be posted: %d\n", posts
 }'

@@ -55,7 +55,8 @@ awk "${vars[@]}" -v d="$debian" -v dc="$debian_cpu" -v same="$same" -v bits="$bi
   printf "session bench (%d-bit build): %d tracks, %.1f min of audio at 128 kbit/s\n", bits, tracks, audio_seconds / 60
   printf "  whole session (read + encode, wavequill under Wine):  %8.3f s\n", s
   printf "  reads alone (same reader, no encode):                  %8.3f s\n", read_seconds
-  printf "  plain loop, same LAME build (under Wine):              %8.3f s\n", p
+  printf "  plain loop, same LAME build (under Wine):              %8.3f s  (mean of %.3f before, %.3f after)\n", p, \
+    plain_before_seconds, plain_after_seconds
   printf "  Debian lame -b 128 (native):                           %8.3f s\n", d
   printf "  session / plain loop:            %.3f  (overhead %+.1f%%)\n", s / p, (s / p - 1) * 100
   printf "  session / (reads + plain loop):  %.3f\n", s / (read_seconds + p)
@@ -72,6 +73,8 @@ awk "${vars[@]}" -v d="$debian" -v dc="$debian_cpu" -v same="$same" -v bits="$bi
   part("writing the MP3", mp3_write_seconds, mp3_write_cpu_seconds)
   part("flushing the MP3", mp3_flush_seconds, mp3_flush_cpu_seconds)
   part("renaming the MP3", mp3_rename_seconds, mp3_rename_cpu_seconds)
+  part("session start to the first event", start_seconds, -1)
+  part("last event to the session end", end_seconds, -1)
   rest = s - read_seconds - p
   part("rest: session - reads - plain loop", rest, -1)
   printf "  sample conversion: none in our code (16-bit PCM goes to LAME as read)\n"

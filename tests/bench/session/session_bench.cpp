@@ -109,6 +109,7 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   // UI thread CPU at the first and at the last event of the session: what
   // came before is the window's start, what comes after its end.
   double firstEventCpu = -1, lastEventCpu = 0;
+  double firstEventWall = 0, lastEventWall = 0;
 
   Form1State& State() override { return state; }
   CdReader& Reader() override { return *reader_; }
@@ -153,10 +154,14 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
     double t0 = ThreadCpu();
     BenchHost* host = nullptr;
     Timed(BenchHost* h, HandlerCost& cost) : c(cost), host(h) {
-      if (host->firstEventCpu < 0) host->firstEventCpu = t0;
+      if (host->firstEventCpu < 0) {
+        host->firstEventCpu = t0;
+        host->firstEventWall = Now();
+      }
     }
     ~Timed() {
       host->lastEventCpu = ThreadCpu();
+      host->lastEventWall = Now();
       c.seconds += host->lastEventCpu - t0;
       ++c.count;
     }
@@ -379,30 +384,39 @@ int wmain(int argc, wchar_t** argv) {
   Span image;
   if (!MeasureImageRead(cue, image)) return 1;
 
+  // The plain loop runs before and after the session, so that neither gains
+  // from coming first or last on a machine whose load changes.
+  auto plainLoop = [&](double& wall, double& cpu) {
+    const double c0 = ProcessCpu(), w0 = Now();
+    for (int t = 1; t <= host.tracks; ++t) {
+      wchar_t wav[32], mp3[32];
+      swprintf(wav, 32, L"\\Track%02d.wav", t);
+      swprintf(mp3, 32, L"\\Plain%02d.mp3", t);
+      if (!EncodePlain(wavDir + wav, wavDir + mp3)) return false;
+    }
+    wall = Now() - w0;
+    cpu = ProcessCpu() - c0;
+    return true;
+  };
+  double plainBefore = 0, plainBeforeCpu = 0, plainAfter = 0, plainAfterCpu = 0;
+  if (!plainLoop(plainBefore, plainBeforeCpu)) return 1;
+
   HHOOK posted = SetWindowsHookExW(WH_GETMESSAGE, CountPosted, nullptr, GetCurrentThreadId());
   HHOOK sent = SetWindowsHookExW(WH_CALLWNDPROC, CountSent, nullptr, GetCurrentThreadId());
   g_counting = true;
   const double cpu0 = ThreadCpu();
   double p0 = ProcessCpu();
-  t0 = Now();
+  const double sessionStart = Now();
   RunSession(host);
-  const double session = Now() - t0;
+  const double session = Now() - sessionStart;
   const double uiCpu = ThreadCpu() - cpu0;
   const double sessionCpu = ProcessCpu() - p0;
   g_counting = false;
   if (posted) UnhookWindowsHookEx(posted);
   if (sent) UnhookWindowsHookEx(sent);
 
-  p0 = ProcessCpu();
-  t0 = Now();
-  for (int t = 1; t <= host.tracks; ++t) {
-    wchar_t wav[32], mp3[32];
-    swprintf(wav, 32, L"\\Track%02d.wav", t);
-    swprintf(mp3, 32, L"\\Plain%02d.mp3", t);
-    if (!EncodePlain(wavDir + wav, wavDir + mp3)) return 1;
-  }
-  const double plain = Now() - t0;
-  const double plainCpu = ProcessCpu() - p0;
+  if (!plainLoop(plainAfter, plainAfterCpu)) return 1;
+  const double plain = (plainBefore + plainAfter) / 2, plainCpu = (plainBeforeCpu + plainAfterCpu) / 2;
 
   PlainParts parts;
   for (int t = 1; t <= host.tracks; ++t) {
@@ -418,6 +432,7 @@ int wmain(int argc, wchar_t** argv) {
   const auto span = [](const char* name, const Span& s) {
     printf("%s_seconds=%.3f\n%s_cpu_seconds=%.3f\n", name, s.wall, name, s.cpu);
   };
+  printf("plain_before_seconds=%.3f\nplain_after_seconds=%.3f\n", plainBefore, plainAfter);
   span("image_read", image);
   span("wav_read", parts.wavRead);
   span("lame", parts.lame);
@@ -432,6 +447,8 @@ int wmain(int argc, wchar_t** argv) {
   handler("final", host.finals);
   printf("ui_start_cpu_seconds=%.3f\nui_end_cpu_seconds=%.3f\n", host.firstEventCpu - cpu0,
          cpu0 + uiCpu - host.lastEventCpu);
+  printf("start_seconds=%.3f\nend_seconds=%.3f\n", host.firstEventWall - sessionStart,
+         sessionStart + session - host.lastEventWall);
   PrintCounts("posted", g_posted);
   PrintCounts("sent", g_sent);
   ProgressWindowUnload();
