@@ -6,6 +6,7 @@
 #include "components/cdreader/cdreader.h"
 #include "components/cdreader/disc_image.h"
 #include "components/cdreader/ioctl_device.h"
+#include "components/cdreader/progress_pace.h"
 #include "components/cdreader/reader_drives.h"
 #include "components/cdreader/track_read.h"
 #include "components/cdreader/wave_player.h"
@@ -53,13 +54,23 @@ void PostFinal(const std::shared_ptr<EventHub>& hub, uint32_t id, int32_t code,
   });
 }
 
+uint64_t MonotonicMs() {
+  LARGE_INTEGER f, c;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&c);
+  return uint64_t(c.QuadPart) / (uint64_t(f.QuadPart) / 1000);
+}
+
 DWORD WINAPI ReadThread(void* p) {
   std::shared_ptr<ReadJob> job = std::move(*static_cast<std::shared_ptr<ReadJob>*>(p));
   delete static_cast<std::shared_ptr<ReadJob>*>(p);
   auto hub = job->hub;
   uint32_t id = job->id;
+  ProgressPacer pacer;
   ReadResult r = ReadTrackFrames(*job->device, job->startLba, job->endLba, *job->wav, job->abort,
-                                 [&](int32_t pm) { PostProgress(hub, id, pm); });
+                                 [&](int32_t pm) {
+                                   if (pacer.ShouldPost(pm, MonotonicMs())) PostProgress(hub, id, pm);
+                                 });
   // The session measures and encodes the file as soon as it hears of it.
   job->wav->Close();
   job->device.reset();

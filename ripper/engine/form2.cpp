@@ -27,6 +27,7 @@ struct Form2 {
   HWND frames[3] = {};  // Frame5, Frame4, Frame1
   HWND bars[3] = {};    // Shape1, Shape2, Shape3
   float barTwips[3] = {};
+  int barPixels[3] = {};  // the painted part of each bar
   HWND text1 = nullptr, list1 = nullptr, command1 = nullptr;
   HFONT font = nullptr;
   int dpi = 96;
@@ -61,7 +62,31 @@ int BarPixels(float twips) {
   return static_cast<int>(std::lround(double(twips) * g_form.dpi / 1440.0));
 }
 
+HBRUSH g_barBrush = nullptr;
+
+// Each bar window keeps its design size and paints its filled part dark
+// blue, the rest as the frame's face. Moving a window costs far more than
+// painting a strip of it, and a bar changes once per pixel it gains.
 LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT fills every pixel
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      if (dc) {
+        const LONG_PTR k = GetWindowLongPtrW(hwnd, GWLP_USERDATA);
+        const int filled = k >= 1 && k <= 3 ? g_form.barPixels[k - 1] : 0;
+        RECT bar = ps.rcPaint, rest = ps.rcPaint;
+        if (bar.right > filled) bar.right = filled;
+        if (rest.left < filled) rest.left = filled;
+        if (bar.right > bar.left) FillRect(dc, &bar, g_barBrush);
+        if (rest.right > rest.left) FillRect(dc, &rest, GetSysColorBrush(COLOR_BTNFACE));
+      }
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+  }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
@@ -119,7 +144,8 @@ bool RegisterClasses() {
   WNDCLASSW bar{};
   bar.lpfnWndProc = BarProc;
   bar.hInstance = inst;
-  bar.hbrBackground = CreateSolidBrush(RGB(0, 0, 128));
+  g_barBrush = CreateSolidBrush(RGB(0, 0, 128));
+  bar.hbrBackground = g_barBrush;
   bar.lpszClassName = kBarClass;
   WNDCLASSW form{};
   form.lpfnWndProc = FormProc;
@@ -162,6 +188,7 @@ void CreateControls() {
       if (!g_groupBoxProc) g_groupBoxProc = old;
     }
     g_form.bars[k] = Child(g_form.frames[k], kBarClass, L"", 0, 0, kBarRects[k], 0);
+    if (g_form.bars[k]) SetWindowLongPtrW(g_form.bars[k], GWLP_USERDATA, k + 1);
   };
   frame(0);
   frame(1);
@@ -257,20 +284,29 @@ std::vector<std::wstring> Form2Lines() {
 void Form2SetBarWidth(int bar, float twips) {
   if (bar < 1 || bar > 3 || !g_form.bars[bar - 1]) return;
   g_form.barTwips[bar - 1] = twips;
+  HWND h = g_form.bars[bar - 1];
+  RECT client;
+  GetClientRect(h, &client);
+  int want = BarPixels(twips);
+  if (want > client.right) want = client.right;
+  const int now = g_form.barPixels[bar - 1];
   // Progress comes far more often than the bar gains a pixel.
-  RECT r;
-  if (GetWindowRect(g_form.bars[bar - 1], &r) && r.right - r.left == BarPixels(twips)) return;
-  SetWindowPos(g_form.bars[bar - 1], nullptr, 0, 0, BarPixels(twips), Px(kBarRects[bar - 1].height),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (want == now) return;
+  g_form.barPixels[bar - 1] = want;
+  // The strip is drawn at once: a paint message costs more than the strip
+  // itself. WM_PAINT still draws the whole bar whenever it is uncovered.
+  RECT strip{now < want ? now : want, 0, now < want ? want : now, client.bottom};
+  if (HDC dc = GetDC(h)) {
+    FillRect(dc, &strip, now < want ? g_barBrush : GetSysColorBrush(COLOR_BTNFACE));
+    ReleaseDC(h, dc);
+  }
 }
 
 float Form2BarWidth(int bar) { return bar >= 1 && bar <= 3 ? g_form.barTwips[bar - 1] : 0.0f; }
 
 int Form2BarPixels(int bar) {
   if (bar < 1 || bar > 3 || !g_form.bars[bar - 1]) return 0;
-  RECT r;
-  GetWindowRect(g_form.bars[bar - 1], &r);
-  return r.right - r.left;
+  return g_form.barPixels[bar - 1];
 }
 
 void Form2SetPosition(int left, int top) {

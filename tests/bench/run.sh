@@ -14,6 +14,23 @@ fi
 status=0
 for b in tests/bench/*/run.sh; do
   [ -f "$b" ] || continue
+  if [ "$b" = tests/bench/session/run.sh ]; then
+    # The session runs on every Windows build that has the bench built.
+    for build in build/win64 build/win32; do
+      [ -f "$build/bin/session_bench.exe" ] || { [ "$build" = build/win64 ] || continue; }
+      echo "== ${b%/run.sh} (${build#build/})"
+      if ! bash "$b" "$build"; then
+        echo "   (did not run to the end)"
+        status=1
+      fi
+    done
+    echo "== tests/bench/session (callgrind)"
+    if ! bash tests/bench/session/callgrind.sh; then
+      echo "   (did not run to the end)"
+      status=1
+    fi
+    continue
+  fi
   echo "== ${b%/run.sh}"
   if ! bash "$b"; then
     echo "   (did not run to the end)"

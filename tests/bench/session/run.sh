@@ -1,21 +1,30 @@
 #!/usr/bin/env bash
 # Session benchmark: a whole session over a generated 21-minute disc at
 # 128 kbit/s, against the same LAME build in a plain loop over the same WAV
-# files, and against Debian's lame command. Prints figures and ratios only.
+# files, and against Debian's lame command; then the plain path taken apart
+# and what the user-interface thread did. Prints figures and ratios only.
+#   run.sh [BUILD_DIR]   (default build/win64; build/win32 runs under 32-bit Wine)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
-build=${WQ_BUILD:-$root/build/win64}
+build=$(cd "${1:-${WQ_BUILD:-$root/build/win64}}" && pwd)
 bin=$build/bin
 for f in session_bench.exe discimage.exe; do
-  [ -f "$bin/$f" ] || { echo "session bench: $bin/$f missing (build win64 first)"; exit 1; }
+  [ -f "$bin/$f" ] || { echo "session bench: $bin/$f missing (build ${build##*/} first)"; exit 1; }
 done
+# The PE header says which Wine runs it.
+if objdump -f "$bin/session_bench.exe" 2>/dev/null | grep -q 'pei-i386'; then
+  wine=/usr/lib/wine/wine; bits=32
+else
+  wine=/usr/lib/wine/wine64; bits=64
+fi
 eval "$(bash "$root/tests/bed/winebed.sh" env)"
 work=$(mktemp -d /tmp/wq-session-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/out" "$work/wav" "$work/disc"
 win() { echo "Z:${1//\//\\}"; }
-run() { "$root/tests/bed/wine-run" "$@"; }
-run "$bin/discimage.exe" --out "$(win "$work/disc/long.cue")" --tracks 240,240,240,240,300 >/dev/null
+run() { "$wine" "$@"; }
+# WQ_SESSION_TRACKS: track lengths in seconds, for a shorter look.
+run "$bin/discimage.exe" --out "$(win "$work/disc/long.cue")" --tracks "${WQ_SESSION_TRACKS:-240,240,240,240,300}" >/dev/null
 run "$bin/session_bench.exe" "$(win "$work/disc/long.cue")" "$(win "$work/out")" "$(win "$work/wav")" \
   | tr -d '\r' >"$work/figures"
 # shellcheck disable=SC1090
@@ -38,20 +47,53 @@ if d[:3] == b"ID3":
 sys.exit(0 if d == open(sys.argv[2], "rb").read() else 1)' "$work/out/Track$n.mp3" "${w%.wav}.deb.mp3" &&
     same=$((same + 1))
 done
-awk -v audio="$audio_seconds" -v tracks="$tracks" -v read="$read_seconds" -v s="$session_seconds" \
-    -v ui="$ui_cpu_seconds" -v p="$plain_seconds" -v d="$debian" -v same="$same" \
-    -v sc="$session_cpu_seconds" -v pc="$plain_cpu_seconds" -v dc="$debian_cpu" 'BEGIN {
-  printf "session bench: %d tracks, %.1f min of audio at 128 kbit/s\n", tracks, audio / 60
-  printf "  whole session (read + encode, wavequill under wine64): %8.3f s\n", s
-  printf "  reads alone (same reader, no encode):                  %8.3f s\n", read
-  printf "  plain loop, same LAME build (under wine64):            %8.3f s\n", p
+# Every figure of the Windows side goes to awk by name.
+vars=()
+while IFS='=' read -r k v; do vars+=(-v "$k=$v"); done <"$work/figures"
+awk "${vars[@]}" -v d="$debian" -v dc="$debian_cpu" -v same="$same" -v bits="$bits" 'BEGIN {
+  s = session_seconds; p = plain_seconds; sc = session_cpu_seconds; pc = plain_cpu_seconds
+  printf "session bench (%d-bit build): %d tracks, %.1f min of audio at 128 kbit/s\n", bits, tracks, audio_seconds / 60
+  printf "  whole session (read + encode, wavequill under Wine):  %8.3f s\n", s
+  printf "  reads alone (same reader, no encode):                  %8.3f s\n", read_seconds
+  printf "  plain loop, same LAME build (under Wine):              %8.3f s  (mean of %.3f before, %.3f after)\n", p, \
+    plain_before_seconds, plain_after_seconds
   printf "  Debian lame -b 128 (native):                           %8.3f s\n", d
   printf "  session / plain loop:            %.3f  (overhead %+.1f%%)\n", s / p, (s / p - 1) * 100
-  printf "  session / (reads + plain loop):  %.3f\n", s / (read + p)
+  printf "  session / (reads + plain loop):  %.3f\n", s / (read_seconds + p)
   printf "  session / Debian lame:           %.3f\n", s / d
   printf "  CPU time: session %.3f s, plain loop %.3f s, Debian lame %.3f s\n", sc, pc, dc
   printf "  CPU session / plain loop:        %.3f  (overhead %+.1f%%)\n", sc / pc, (sc / pc - 1) * 100
   printf "  CPU session / Debian lame:       %.3f\n", sc / dc
-  printf "  UI thread CPU during the session: %.3f s (%.2f%% of the session)\n", ui, ui / s * 100
+  printf "  UI thread CPU / session wall:    %.2f%%  (%.3f s)\n", ui_cpu_seconds / s * 100, ui_cpu_seconds
+  printf "  breakdown, wall s / CPU s / share of the session wall:\n"
+  part("reading the image", image_read_seconds, image_read_cpu_seconds)
+  part("writing the WAV (reads alone - image)", read_seconds - image_read_seconds, -1)
+  part("reading the WAV back", wav_read_seconds, wav_read_cpu_seconds)
+  part("LAME from memory", lame_seconds, lame_cpu_seconds)
+  part("writing the MP3", mp3_write_seconds, mp3_write_cpu_seconds)
+  part("flushing the MP3", mp3_flush_seconds, mp3_flush_cpu_seconds)
+  part("renaming the MP3", mp3_rename_seconds, mp3_rename_cpu_seconds)
+  part("session start to the first event", start_seconds, -1)
+  part("last event to the session end", end_seconds, -1)
+  rest = s - read_seconds - p
+  part("rest: session - reads - plain loop", rest, -1)
+  printf "  sample conversion: none in our code (16-bit PCM goes to LAME as read)\n"
+  printf "  events handled on the UI thread (count, CPU s in handlers):\n"
+  printf "    ReadProgress %d, %.4f s; EncodeProgress %d, %.4f s; Done/Error %d, %.4f s\n", \
+    read_progress_events, read_progress_handler_seconds, encode_progress_events, \
+    encode_progress_handler_seconds, final_events, final_handler_seconds
+  printf "    before the first event (window shown, log opened): %.4f s CPU; after the last: %.4f s CPU\n", \
+    ui_start_cpu_seconds, ui_end_cpu_seconds
+  printf "    rest of the UI thread (painting, status, list lines): %.4f s CPU\n", \
+    ui_cpu_seconds - read_progress_handler_seconds - encode_progress_handler_seconds - final_handler_seconds \
+    - ui_start_cpu_seconds - ui_end_cpu_seconds
+  printf "  UI messages taken from the queue: events %d, paint %d, erase %d, timer %d, other %d\n", \
+    posted_event, posted_paint, posted_erase, posted_timer, posted_other
+  printf "  UI messages sent: bar/window moves %d, erase %d, settext %d, list lines %d, other %d\n", \
+    sent_move, sent_erase, sent_settext, sent_addline, sent_other
   printf "  MP3 audio identical to Debian lame (after the ID3v2 tag): %d of %d\n", same, tracks
+}
+function part(name, w, c) {
+  if (c < 0) printf "    %-40s %7.3f s            %5.1f%%\n", name, w, w / s * 100
+  else printf "    %-40s %7.3f s  %7.3f s  %5.1f%%\n", name, w, c, w / s * 100
 }'

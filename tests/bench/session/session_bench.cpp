@@ -1,18 +1,23 @@
 // Session benchmark, Windows side: one whole rip-and-encode session (real
 // reader on a disc image, real LAME encoder, real progress window) against
-// the same LAME build encoding the same WAV files in a plain loop. Prints
-// key=value figures; run.sh adds Debian's lame and prints the ratios.
+// the same LAME build encoding the same WAV files in a plain loop, and the
+// plain path taken apart (image read, WAV write, WAV read back, LAME from
+// memory, MP3 write, flush, rename). Prints key=value figures; run.sh adds
+// Debian's lame and prints the ratios.
 //   session_bench.exe DISC.cue OUTDIR WAVDIR
 #include <windows.h>
 
 #include <lame/lame.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "components/cdreader/cdreader.h"
+#include "components/cdreader/disc_image.h"
+#include "components/cdreader/track_read.h"
 #include "components/mp3enc/mp3enc.h"
 #include "ripper/engine/message_pump.h"
 #include "ripper/engine/session.h"
@@ -28,19 +33,47 @@ double Now() {
   return double(c.QuadPart) / double(f.QuadPart);
 }
 
+double Seconds(FILETIME t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; }
+
 double ThreadCpu() {
   FILETIME a, b, k, u;
   GetThreadTimes(GetCurrentThread(), &a, &b, &k, &u);
-  auto s = [](FILETIME t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
-  return s(k) + s(u);
+  return Seconds(k) + Seconds(u);
 }
 
-// The session never asks for titles here (UseCddb stays off).
 double ProcessCpu() {
   FILETIME a, b, k, u;
   GetProcessTimes(GetCurrentProcess(), &a, &b, &k, &u);
-  auto s = [](FILETIME t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
-  return s(k) + s(u);
+  return Seconds(k) + Seconds(u);
+}
+
+// Wall and process CPU of one stretch of work, summed over its runs.
+struct Span {
+  double wall = 0, cpu = 0;
+  double w0 = 0, c0 = 0;
+  void Start() {
+    w0 = Now();
+    c0 = ProcessCpu();
+  }
+  void Stop() {
+    wall += Now() - w0;
+    cpu += ProcessCpu() - c0;
+  }
+};
+
+// What the user-interface thread is handed while the session runs: window
+// messages it takes from its queue, and what it is sent (bar moves).
+std::map<UINT, long> g_posted, g_sent;
+bool g_counting = false;
+
+LRESULT CALLBACK CountPosted(int code, WPARAM wp, LPARAM lp) {
+  if (code == HC_ACTION && wp == PM_REMOVE && g_counting) ++g_posted[reinterpret_cast<MSG*>(lp)->message];
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+LRESULT CALLBACK CountSent(int code, WPARAM wp, LPARAM lp) {
+  if (code == HC_ACTION && g_counting) ++g_sent[reinterpret_cast<CWPSTRUCT*>(lp)->message];
+  return CallNextHookEx(nullptr, code, wp, lp);
 }
 
 class NoCddb : public CddbClient {
@@ -52,6 +85,12 @@ class NoCddb : public CddbClient {
   std::wstring TrackTitle(int16_t&) override { return {}; }
   void SetEmail(const std::wstring&) override {}
   std::wstring LastError() override { return {}; }
+};
+
+// CPU and count of the session's event handlers, per kind, on the UI thread.
+struct HandlerCost {
+  long count = 0;
+  double seconds = 0;
 };
 
 class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEvents {
@@ -66,6 +105,11 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   Form1State state;
   int tracks = 0;
   bool readDone = false;
+  HandlerCost readProgress, encodeProgress, finals;
+  // UI thread CPU at the first and at the last event of the session: what
+  // came before is the window's start, what comes after its end.
+  double firstEventCpu = -1, lastEventCpu = 0;
+  double firstEventWall = 0, lastEventWall = 0;
 
   Form1State& State() override { return state; }
   CdReader& Reader() override { return *reader_; }
@@ -78,26 +122,73 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   std::wstring OutputFolder() override { return folder_; }
   std::wstring Prefix() override { return L"Track"; }
 
-  void ReadProgress(int32_t p) override { SessionReadProgress(*this, p); }
+  void ReadProgress(int32_t p) override {
+    Timed t(this, readProgress);
+    SessionReadProgress(*this, p);
+  }
   void ReadDone() override {
+    Timed t(this, finals);
     readDone = true;
     SessionReadDone(*this);
   }
   void ReadError(int32_t c, const std::wstring& m) override {
+    Timed t(this, finals);
     readDone = true;
     fwprintf(stderr, L"read error %d: %ls\n", c, m.c_str());
     SessionReadError(*this, c, m);
   }
-  void EncodeProgress(int32_t d) override { SessionEncodeProgress(*this, d); }
-  void EncodeDone() override { SessionEncodeDone(*this); }
+  void EncodeProgress(int32_t d) override {
+    Timed t(this, encodeProgress);
+    SessionEncodeProgress(*this, d);
+  }
+  void EncodeDone() override {
+    Timed t(this, finals);
+    SessionEncodeDone(*this);
+  }
 
  private:
+  // Thread CPU, not wall: the machine may be busy with other work. Its
+  // clock ticks coarsely, but the sum over many events stays fair.
+  struct Timed {
+    HandlerCost& c;
+    double t0 = ThreadCpu();
+    BenchHost* host = nullptr;
+    Timed(BenchHost* h, HandlerCost& cost) : c(cost), host(h) {
+      if (host->firstEventCpu < 0) {
+        host->firstEventCpu = t0;
+        host->firstEventWall = Now();
+      }
+    }
+    ~Timed() {
+      host->lastEventCpu = ThreadCpu();
+      host->lastEventWall = Now();
+      c.seconds += host->lastEventCpu - t0;
+      ++c.count;
+    }
+  };
   std::unique_ptr<CdReader> reader_;
   std::unique_ptr<Mp3Encoder> encoder_;
   NoCddb cddb_;
   std::wstring folder_;
   HWND main_;
 };
+
+constexpr int kChunkFrames = 1152 * 16;  // as the encoder hands LAME
+
+lame_t NewLame(unsigned long frames) {
+  lame_t l = lame_init();
+  lame_set_num_channels(l, 2);
+  lame_set_in_samplerate(l, 44100);
+  lame_set_num_samples(l, frames);
+  lame_set_VBR(l, vbr_off);
+  lame_set_brate(l, 128);
+  lame_set_quality(l, 3);
+  lame_set_findReplayGain(l, 1);
+  lame_set_bWriteVbrTag(l, 1);
+  lame_set_asm_optimizations(l, SSE, 0);
+  lame_init_params(l);
+  return l;
+}
 
 // The plain loop: the WAV file through LAME with the encoder's settings.
 bool EncodePlain(const std::wstring& wav, const std::wstring& mp3) {
@@ -113,23 +204,12 @@ bool EncodePlain(const std::wstring& wav, const std::wstring& mp3) {
   GetFileSizeEx(in, &size);
   const unsigned long frames = static_cast<unsigned long>((size.QuadPart - 44) / 4);
   SetFilePointer(in, 44, nullptr, FILE_BEGIN);
-  lame_t l = lame_init();
-  lame_set_num_channels(l, 2);
-  lame_set_in_samplerate(l, 44100);
-  lame_set_num_samples(l, frames);
-  lame_set_VBR(l, vbr_off);
-  lame_set_brate(l, 128);
-  lame_set_quality(l, 3);
-  lame_set_findReplayGain(l, 1);
-  lame_set_bWriteVbrTag(l, 1);
-  lame_set_asm_optimizations(l, SSE, 0);
-  lame_init_params(l);
-  const int chunk = 1152 * 16;
-  std::vector<short> pcm(chunk * 2);
-  std::vector<unsigned char> buf(chunk * 5 / 4 + 7200);
+  lame_t l = NewLame(frames);
+  std::vector<short> pcm(kChunkFrames * 2);
+  std::vector<unsigned char> buf(kChunkFrames * 5 / 4 + 7200);
   DWORD got = 0, put = 0;
   bool ok = true;
-  while (ok && ReadFile(in, pcm.data(), chunk * 4, &got, nullptr) && got > 0) {
+  while (ok && ReadFile(in, pcm.data(), kChunkFrames * 4, &got, nullptr) && got > 0) {
     int n = lame_encode_buffer_interleaved(l, pcm.data(), int(got / 4), buf.data(), int(buf.size()));
     ok = n >= 0 && WriteFile(out, buf.data(), DWORD(n), &put, nullptr);
   }
@@ -143,6 +223,126 @@ bool EncodePlain(const std::wstring& wav, const std::wstring& mp3) {
   CloseHandle(in);
   CloseHandle(out);
   return ok;
+}
+
+std::vector<uint8_t> ReadWhole(const std::wstring& path) {
+  std::vector<uint8_t> data;
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return data;
+  LARGE_INTEGER size;
+  GetFileSizeEx(h, &size);
+  data.resize(size_t(size.QuadPart));
+  DWORD got = 0;
+  if (!ReadFile(h, data.data(), DWORD(data.size()), &got, nullptr)) got = 0;
+  data.resize(got);
+  CloseHandle(h);
+  return data;
+}
+
+// The parts of the plain loop, each over every track: reading the WAV back
+// in the encoder's chunks, LAME from memory, writing the MP3 in the pieces
+// LAME returned, flushing it, and the rename from its temporary name.
+struct PlainParts {
+  Span wavRead, lame, mp3Write, flush, rename;
+};
+
+bool MeasurePlainParts(const std::wstring& wav, const std::wstring& mp3, PlainParts& p) {
+  std::vector<short> pcm(kChunkFrames * 2);
+  HANDLE in = CreateFileW(wav.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  SetFilePointer(in, 44, nullptr, FILE_BEGIN);
+  DWORD got = 0;
+  p.wavRead.Start();
+  while (ReadFile(in, pcm.data(), kChunkFrames * 4, &got, nullptr) && got > 0) {
+  }
+  p.wavRead.Stop();
+  CloseHandle(in);
+
+  const std::vector<uint8_t> data = ReadWhole(wav);
+  if (data.size() < 44) return false;
+  const short* samples = reinterpret_cast<const short*>(data.data() + 44);
+  const size_t frames = (data.size() - 44) / 4;
+  std::vector<unsigned char> buf(kChunkFrames * 5 / 4 + 7200);
+  std::vector<std::vector<unsigned char>> pieces;
+  p.lame.Start();
+  lame_t l = NewLame(static_cast<unsigned long>(frames));
+  for (size_t at = 0; at < frames; at += kChunkFrames) {
+    const int n = int(frames - at < size_t(kChunkFrames) ? frames - at : kChunkFrames);
+    const int m = lame_encode_buffer_interleaved(l, const_cast<short*>(samples + at * 2), n, buf.data(),
+                                                 int(buf.size()));
+    if (m < 0) return false;
+    pieces.emplace_back(buf.begin(), buf.begin() + m);
+  }
+  const int m = lame_encode_flush(l, buf.data(), int(buf.size()));
+  if (m < 0) return false;
+  pieces.emplace_back(buf.begin(), buf.begin() + m);
+  unsigned char tag[2880];
+  const size_t t = lame_get_lametag_frame(l, tag, sizeof tag);
+  lame_close(l);
+  p.lame.Stop();
+
+  const std::wstring temp = mp3 + L".part";
+  p.mp3Write.Start();
+  HANDLE out = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  bool ok = true;
+  for (const auto& piece : pieces)
+    if (!piece.empty()) ok = ok && WriteFile(out, piece.data(), DWORD(piece.size()), &put, nullptr);
+  SetFilePointer(out, 0, nullptr, FILE_BEGIN);
+  ok = ok && WriteFile(out, tag, DWORD(t), &put, nullptr);
+  p.mp3Write.Stop();
+  p.flush.Start();
+  ok = ok && FlushFileBuffers(out);
+  p.flush.Stop();
+  CloseHandle(out);
+  p.rename.Start();
+  ok = ok && MoveFileExW(temp.c_str(), mp3.c_str(), MOVEFILE_REPLACE_EXISTING);
+  p.rename.Stop();
+  return ok;
+}
+
+// Discards what the read loop writes, so that the image read is timed alone.
+class NullSink : public cdr::WavSink {
+ public:
+  bool Append(const uint8_t*, size_t, std::wstring&) override { return true; }
+  bool RewriteHeader(const uint8_t*, size_t, std::wstring&) override { return true; }
+};
+
+bool MeasureImageRead(const std::wstring& cue, Span& span) {
+  std::wstring why;
+  auto device = cdr::OpenDiscImage(cue, why);
+  cdr::DiscInfo disc;
+  if (!device || !device->ReadToc(disc, why)) return false;
+  NullSink sink;
+  std::atomic<bool> abort{false};
+  span.Start();
+  for (int t = 1; t <= disc.AudioCount(); ++t) {
+    const cdr::DiscTrack* track = disc.Audio(t);
+    if (cdr::ReadTrackFrames(*device, track->startLba, track->endLba, sink, abort, nullptr).outcome !=
+        cdr::ReadOutcome::Done)
+      return false;
+  }
+  span.Stop();
+  return true;
+}
+
+void PrintCounts(const char* name, const std::map<UINT, long>& counts) {
+  // The few kinds that matter get names; the rest are summed.
+  const std::map<UINT, const char*> names = {{WM_APP + 1, "event"},      {WM_PAINT, "paint"},
+                                             {WM_ERASEBKGND, "erase"},   {WM_TIMER, "timer"},
+                                             {WM_WINDOWPOSCHANGED, "move"}, {WM_SETTEXT, "settext"},
+                                             {LB_ADDSTRING, "addline"},  {WM_NCPAINT, "ncpaint"}};
+  long other = 0;
+  for (const auto& [msg, n] : counts) {
+    auto it = names.find(msg);
+    if (it != names.end())
+      printf("%s_%s=%ld\n", name, it->second, n);
+    else
+      other += n;
+  }
+  printf("%s_other=%ld\n", name, other);
 }
 
 }  // namespace
@@ -179,29 +379,78 @@ int wmain(int argc, wchar_t** argv) {
   }
   host.Reader().EndSession();
   const double readOnly = Now() - t0;
+  host.readProgress = host.encodeProgress = host.finals = HandlerCost{};
+  host.firstEventCpu = -1;
+  Span image;
+  if (!MeasureImageRead(cue, image)) return 1;
 
+  // The plain loop runs before and after the session, so that neither gains
+  // from coming first or last on a machine whose load changes.
+  auto plainLoop = [&](double& wall, double& cpu) {
+    const double c0 = ProcessCpu(), w0 = Now();
+    for (int t = 1; t <= host.tracks; ++t) {
+      wchar_t wav[32], mp3[32];
+      swprintf(wav, 32, L"\\Track%02d.wav", t);
+      swprintf(mp3, 32, L"\\Plain%02d.mp3", t);
+      if (!EncodePlain(wavDir + wav, wavDir + mp3)) return false;
+    }
+    wall = Now() - w0;
+    cpu = ProcessCpu() - c0;
+    return true;
+  };
+  double plainBefore = 0, plainBeforeCpu = 0, plainAfter = 0, plainAfterCpu = 0;
+  if (!plainLoop(plainBefore, plainBeforeCpu)) return 1;
+
+  HHOOK posted = SetWindowsHookExW(WH_GETMESSAGE, CountPosted, nullptr, GetCurrentThreadId());
+  HHOOK sent = SetWindowsHookExW(WH_CALLWNDPROC, CountSent, nullptr, GetCurrentThreadId());
+  g_counting = true;
   const double cpu0 = ThreadCpu();
   double p0 = ProcessCpu();
-  t0 = Now();
+  const double sessionStart = Now();
   RunSession(host);
-  const double session = Now() - t0;
+  const double session = Now() - sessionStart;
   const double uiCpu = ThreadCpu() - cpu0;
   const double sessionCpu = ProcessCpu() - p0;
+  g_counting = false;
+  if (posted) UnhookWindowsHookEx(posted);
+  if (sent) UnhookWindowsHookEx(sent);
 
-  p0 = ProcessCpu();
-  t0 = Now();
+  if (!plainLoop(plainAfter, plainAfterCpu)) return 1;
+  const double plain = (plainBefore + plainAfter) / 2, plainCpu = (plainBeforeCpu + plainAfterCpu) / 2;
+
+  PlainParts parts;
   for (int t = 1; t <= host.tracks; ++t) {
     wchar_t wav[32], mp3[32];
     swprintf(wav, 32, L"\\Track%02d.wav", t);
-    swprintf(mp3, 32, L"\\Plain%02d.mp3", t);
-    if (!EncodePlain(wavDir + wav, wavDir + mp3)) return 1;
+    swprintf(mp3, 32, L"\\Parts%02d.mp3", t);
+    if (!MeasurePlainParts(wavDir + wav, wavDir + mp3, parts)) return 1;
   }
-  const double plain = Now() - t0;
-  const double plainCpu = ProcessCpu() - p0;
 
   printf("audio_seconds=%.1f\ntracks=%d\nread_seconds=%.3f\nsession_seconds=%.3f\nui_cpu_seconds=%.3f\n"
          "plain_seconds=%.3f\nsession_cpu_seconds=%.3f\nplain_cpu_seconds=%.3f\n",
          audio, host.tracks, readOnly, session, uiCpu, plain, sessionCpu, plainCpu);
+  const auto span = [](const char* name, const Span& s) {
+    printf("%s_seconds=%.3f\n%s_cpu_seconds=%.3f\n", name, s.wall, name, s.cpu);
+  };
+  printf("plain_before_seconds=%.3f\nplain_after_seconds=%.3f\n", plainBefore, plainAfter);
+  span("image_read", image);
+  span("wav_read", parts.wavRead);
+  span("lame", parts.lame);
+  span("mp3_write", parts.mp3Write);
+  span("mp3_flush", parts.flush);
+  span("mp3_rename", parts.rename);
+  const auto handler = [](const char* name, const HandlerCost& c) {
+    printf("%s_events=%ld\n%s_handler_seconds=%.4f\n", name, c.count, name, c.seconds);
+  };
+  handler("read_progress", host.readProgress);
+  handler("encode_progress", host.encodeProgress);
+  handler("final", host.finals);
+  printf("ui_start_cpu_seconds=%.3f\nui_end_cpu_seconds=%.3f\n", host.firstEventCpu - cpu0,
+         cpu0 + uiCpu - host.lastEventCpu);
+  printf("start_seconds=%.3f\nend_seconds=%.3f\n", host.firstEventWall - sessionStart,
+         sessionStart + session - host.lastEventWall);
+  PrintCounts("posted", g_posted);
+  PrintCounts("sent", g_sent);
   ProgressWindowUnload();
   UiDispatchShutdown();
   return 0;

@@ -136,6 +136,33 @@ TEST_F(Form2Test, ShrunkBarLeavesNoTraceOnScreen) {
   EXPECT_EQ(pixel(), GetSysColor(COLOR_BTNFACE));
 }
 
+// What the screen shows at a bar's edge, read back as it grows and shrinks
+// in single pixels: the bar is exactly as wide as its width says.
+TEST_F(Form2Test, BarEdgeOnScreenFollowsEveryPixel) {
+  Form2Show();
+  HWND frame = GetWindow(Form2Window(), GW_CHILD);
+  HWND bar = GetWindow(frame, GW_CHILD);
+  const RECT r = InParent(bar);
+  const int y = (r.top + r.bottom) / 2;
+  auto pixel = [&](int x) {
+    RedrawWindow(Form2Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HDC dc = GetDC(frame);
+    COLORREF c = GetPixel(dc, r.left + x, y);
+    ReleaseDC(frame, dc);
+    return c;
+  };
+  const COLORREF blue = RGB(0, 0, 128), face = GetSysColor(COLOR_BTNFACE);
+  const float twipsPerPixel = 1440.0f / dpi;
+  for (int px : {40, 41, 120, 119, 3, 0, 60}) {
+    Form2SetBarWidth(1, px * twipsPerPixel);
+    ASSERT_EQ(Form2BarPixels(1), px);
+    if (px > 0) EXPECT_EQ(pixel(px - 1), blue) << px;
+    EXPECT_EQ(pixel(px), face) << px;
+    EXPECT_EQ(pixel(px + 30), face) << px;
+    if (px > 0) EXPECT_EQ(pixel(0), blue) << px;
+  }
+}
+
 TEST_F(Form2Test, ListAppendsAtTheEndAndStatusShowsText) {
   Form2AddLine(L"one");
   Form2AddLine(L"b two");
