@@ -7,6 +7,7 @@
 #include <new>
 
 #include "components/cddb/cddb.h"
+#include "components/cddb/cddb_discid.h"
 #include "components/cddb/cddb_http.h"
 #include "components/cddb/cddb_lookup.h"
 #include "components/cddb/cddb_text.h"
@@ -79,15 +80,19 @@ class CddbClientWin : public CddbClient {
     return result_.ok ? result_.entry.discTitle : std::wstring();
   }
 
+  // Counted in the reader's listed tracks, which the titles are mapped to.
   int16_t CddbTrackCount() override {
     Finish();
-    return result_.ok ? static_cast<int16_t>(result_.entry.trackTitles.size()) : 0;
+    if (!result_.ok) return 0;
+    int16_t n = 0;
+    while (RecordTitle(n + 1) != nullptr) ++n;
+    return n;
   }
 
   std::wstring TrackTitle(int16_t& track) override {
     Finish();
-    if (!result_.ok || track < 1 || static_cast<size_t>(track) > result_.entry.trackTitles.size()) return L"";
-    return result_.entry.trackTitles[static_cast<size_t>(track) - 1];
+    const std::wstring* title = result_.ok ? RecordTitle(track) : nullptr;
+    return title ? *title : std::wstring();
   }
 
   std::wstring LastError() override { return lastError_; }
@@ -100,6 +105,12 @@ class CddbClientWin : public CddbClient {
   }
 
  private:
+  const std::wstring* RecordTitle(int listed) const {
+    const int t = CddbRecordTrack(toc_, listed);
+    const auto& titles = result_.entry.trackTitles;
+    return t >= 1 && static_cast<size_t>(t) <= titles.size() ? &titles[static_cast<size_t>(t) - 1] : nullptr;
+  }
+
   void Fail(const std::wstring& why) {
     result_ = CddbLookupResult();
     result_.error = why;
@@ -131,6 +142,7 @@ class CddbClientWin : public CddbClient {
     result_ = CddbLookupResult();
     lastError_.clear();
     finished_ = false;
+    toc_ = DiscToc{};
     DiscToc toc;
     if (!reader_.SelectedToc(toc)) {
       Fail(L"There is no readable audio disc in the selected drive.");
@@ -149,6 +161,7 @@ class CddbClientWin : public CddbClient {
     }
     job->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     job->toc = toc;
+    toc_ = toc;
     job->hello = Hello();
     job->url = url;
     job->timeoutMs = options_.timeoutMs;
@@ -235,6 +248,7 @@ class CddbClientWin : public CddbClient {
 
   CdReader& reader_;
   CddbOptions options_;
+  DiscToc toc_;  // of the last lookup: maps the listed tracks to the record's
   std::wstring clientName_;
   std::wstring email_;
   LookupJob* job_ = nullptr;

@@ -67,3 +67,9 @@ std::string CddbQueryCommand(const DiscToc& toc) {
   cmd += std::to_string((toc.leadOutLba + kCddbLeadInFrames) / kCddbFramesPerSecond);
   return cmd;
 }
+
+int CddbRecordTrack(const DiscToc& toc, int listed) {
+  if (listed < 1) return 0;
+  if (toc.listedTracks.empty()) return listed <= static_cast<int>(toc.trackStartLba.size()) ? listed : 0;
+  return static_cast<size_t>(listed) <= toc.listedTracks.size() ? toc.listedTracks[static_cast<size_t>(listed) - 1] : 0;
+}

@@ -24,3 +24,8 @@ std::string CddbDiscIdHex(uint32_t id);  // 8 lower-case hex digits
 // "cddb query <id> <n> <offset>... <seconds>": absolute frame offsets and
 // the lead-out in seconds, both counted with the lead-in.
 std::string CddbQueryCommand(const DiscToc& toc);
+
+// The disc track (1-based, as the record's titles count) of the reader's
+// listed track n; 0 when there is none. Data tracks have titles in a record
+// too, so a disc that starts with one shifts its audio titles by one.
+int CddbRecordTrack(const DiscToc& toc, int listed);

@@ -88,6 +88,7 @@ class Reader : public CdReader {
 
   ~Reader() override {
     AbortRead();
+    ReapWorker(10000);  // the program is ending: let the file be closed
     player_.Stop();
     hub_->sink = nullptr;
     hub_->activeRead = 0;
@@ -262,27 +263,26 @@ class Reader : public CdReader {
     return 0;
   }
 
+  // Never waits: the worker checks the flag per chunk, and a drive stuck in
+  // one request finishes on its own, owning its file and device. The next
+  // read waits for it (or is refused as busy), not the user interface.
   void AbortRead() override {
     hub_->activeRead = 0;
     if (!job_) return;
     job_->abort = true;
-    // The loop checks the flag per chunk; a drive stuck in one request is
-    // left to finish on its own, owning its file and device.
-    ReapWorker(10000);
+    ReapWorker(0);
   }
 
-  void EndSession() override { ReapWorker(); }
+  void EndSession() override { ReapWorker(0); }
 
   std::wstring LastError() override { return lastError_; }
 
   bool SelectedToc(DiscToc& toc) override {
     toc = DiscToc{};
     if (!DiscReady()) return false;
-    for (const auto& t : disc_.tracks)
-      if (t.audio) toc.trackStartLba.push_back(t.startLba);
-    toc.leadOutLba = disc_.leadOutLba;
+    toc = IdentificationToc(disc_);
     lastError_.clear();
-    return !toc.trackStartLba.empty();
+    return !toc.listedTracks.empty();
   }
 
  private:

@@ -34,6 +34,16 @@ const DiscTrack* DiscInfo::Audio(int index) const {
   return nullptr;
 }
 
+DiscToc IdentificationToc(const DiscInfo& disc) {
+  DiscToc toc;
+  for (const DiscTrack& t : disc.tracks) {
+    toc.trackStartLba.push_back(t.startLba);
+    if (t.audio) toc.listedTracks.push_back(int(toc.trackStartLba.size()));
+  }
+  toc.leadOutLba = disc.leadOutLba;
+  return toc;
+}
+
 namespace {
 
 uint32_t Address(const uint8_t* a, bool msf) {

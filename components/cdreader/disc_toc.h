@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ripper/engine/cd_reader.h"
+
 namespace cdr {
 
 constexpr uint32_t kFramesPerSecond = 75;
@@ -39,6 +41,10 @@ struct DiscInfo {
   // Nullptr when index is out of 1..AudioCount().
   const DiscTrack* Audio(int index) const;
 };
+
+// What disc identification counts: every track's start, data tracks
+// included, the whole disc's lead-out, and which tracks are listed as 1..n.
+DiscToc IdentificationToc(const DiscInfo& disc);
 
 // Parses the buffer of a "read TOC" drive request (format 0): 4-byte header
 // (length, first, last) and 8-byte descriptors, addresses in MSF or LBA.

@@ -16,7 +16,7 @@ ReadResult ReadTrackFrames(CdDevice& device, uint32_t startLba, uint32_t endLba,
                            const std::function<void(int32_t)>& progress) {
   ReadResult r;
   uint32_t total = endLba > startLba ? endLba - startLba : 0;
-  auto header = MakeWavHeader(uint32_t(uint64_t(total) * kSectorBytes));
+  auto header = MakeWavHeader(uint64_t(total) * kSectorBytes);
   std::wstring why;
   if (!sink.Append(header.data(), header.size(), why)) {
     r.code = kErrWrite;
@@ -25,7 +25,7 @@ ReadResult ReadTrackFrames(CdDevice& device, uint32_t startLba, uint32_t endLba,
   }
   auto finishEarly = [&](ReadOutcome outcome) {
     r.outcome = outcome;
-    auto h = MakeWavHeader(uint32_t(r.dataBytes));
+    auto h = MakeWavHeader(r.dataBytes);
     std::wstring ignored;
     sink.RewriteHeader(h.data(), h.size(), ignored);
     return r;

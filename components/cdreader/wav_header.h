@@ -9,6 +9,7 @@ namespace cdr {
 
 constexpr size_t kWavHeaderBytes = 44;
 
-std::array<uint8_t, kWavHeaderBytes> MakeWavHeader(uint32_t dataBytes);
+// Lengths beyond what the 32-bit RIFF fields hold are clamped.
+std::array<uint8_t, kWavHeaderBytes> MakeWavHeader(uint64_t dataBytes);
 
 }  // namespace cdr

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "components/mp3enc/id3v2_tag.h"
@@ -16,6 +17,7 @@
 #include "components/mp3enc/progress.h"
 #include "components/mp3enc/set_files_status.h"
 #include "components/mp3enc/wav_header.h"
+#include "ripper/engine/session_names.h"
 #include "ripper/engine/ui_dispatch.h"
 
 namespace {
@@ -67,7 +69,29 @@ bool SeekTo(HANDLE h, uint64_t offset) {
 struct EventTarget {
   Mp3EncoderEvents* sink = nullptr;
   bool alive = true;
+  std::wstring failure;  // FailureReason: of the last SetFiles or encode
 };
+
+// Short texts for the errors a user can do something about.
+std::wstring ErrorText(DWORD err) {
+  switch (err) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return L"disk full";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return L"the file is in use by another program";
+    case ERROR_ACCESS_DENIED:
+      return L"access denied";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return L"the folder does not exist";
+    case ERROR_FILENAME_EXCED_RANGE:
+      return L"the name is too long";
+    default:
+      return L"Windows error " + std::to_wstring(err);
+  }
+}
 
 struct JobControl {
   std::atomic<bool> abort{false};
@@ -112,9 +136,12 @@ void PostProgress(const std::shared_ptr<EventTarget>& target, int32_t done) {
   });
 }
 
-void PostDone(const std::shared_ptr<EventTarget>& target) {
-  UiPost([target] {
-    if (target->alive && target->sink) target->sink->EncodeDone();
+// failure: empty when the MP3 file is in place.
+void PostDone(const std::shared_ptr<EventTarget>& target, std::wstring failure) {
+  UiPost([target, failure = std::move(failure)] {
+    if (!target->alive) return;
+    target->failure = failure;
+    if (target->sink) target->sink->EncodeDone();
   });
 }
 
@@ -218,12 +245,25 @@ bool Encode(Job& job) {
 
 DWORD WINAPI EncodeThread(void* param) {
   std::unique_ptr<Job> job(static_cast<Job*>(param));
+  std::wstring failure;
+  SetLastError(0);
   if (Encode(*job)) {
     CloseHandle(job->out);
     job->out = INVALID_HANDLE_VALUE;
-    if (!MoveFileExW(job->tempPath.c_str(), job->finalPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (!MoveFileExW(job->tempPath.c_str(), job->finalPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      // Windows says "access denied" for a target open in another program.
+      const DWORD err = GetLastError();
+      failure = err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION
+                    ? L"can not replace the old MP3 file: it is open in another program or protected"
+                    : L"can not replace the old MP3 file: " + ErrorText(err);
       DeleteFileW(job->tempPath.c_str());
+    }
   } else {
+    // Write and read failures leave their code; LAME's own leave none.
+    const DWORD err = GetLastError();
+    failure = job->control->abort.load() ? L"aborted"
+              : err                      ? L"can not write the MP3 file: " + ErrorText(err)
+                                         : L"the encode failed";
     job->DiscardOutput();
   }
   auto target = job->target;
@@ -232,7 +272,7 @@ DWORD WINAPI EncodeThread(void* param) {
   // The listener may call SetFiles for the next track as soon as it hears
   // EncodeDone, before this thread has quite ended; the flag tells it so.
   control->finished.store(true);
-  PostDone(target);
+  PostDone(target, std::move(failure));
   return 0;
 }
 
@@ -249,31 +289,37 @@ class LameMp3Encoder final : public Mp3Encoder {
   void SetBitRateKbit(int16_t kbit) override { bitRate_ = kbit; }
 
   int16_t SetFiles(const std::wstring& wavPath, const std::wstring& mp3Path) override {
+    target_->failure.clear();
     ReapFinishedWorker();
-    if (worker_) return static_cast<int16_t>(SetFilesStatus::Busy);
+    if (worker_) return Refuse(SetFilesStatus::Busy, L"the encoder is still busy");
     DiscardPending();
-    if (!IsSupportedBitRate(bitRate_)) return static_cast<int16_t>(SetFilesStatus::BadBitRate);
+    if (!IsSupportedBitRate(bitRate_))
+      return Refuse(SetFilesStatus::BadBitRate, L"bit rate " + std::to_wstring(bitRate_) + L" not supported");
+    if (!Mp3PathFits(mp3Path)) return Refuse(SetFilesStatus::NameTooLong, L"the MP3 file name is too long");
 
     auto job = std::make_unique<Job>();
     job->target = target_;
     job->finalPath = mp3Path;
-    job->tempPath = mp3Path + L".wqpart";
+    job->tempPath = mp3Path + kMp3TempSuffix;
     job->wav = CreateFileW(wavPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (job->wav == INVALID_HANDLE_VALUE) return static_cast<int16_t>(SetFilesStatus::CannotReadWav);
+    if (job->wav == INVALID_HANDLE_VALUE)
+      return Refuse(SetFilesStatus::CannotReadWav, L"can not open the WAV file: " + ErrorText(GetLastError()));
     HandleByteSource source(job->wav);
     job->info = ParseWavHeader(source);
-    if (job->info.status != WavStatus::Ok) return static_cast<int16_t>(SetFilesStatus::BadWav);
+    if (job->info.status != WavStatus::Ok)
+      return Refuse(SetFilesStatus::BadWav, L"the WAV file is not in a format the encoder takes");
 
     // A folder or a read-only file under the final name could never be
     // replaced at the end; refuse it now rather than after the encode.
     const DWORD attrs = GetFileAttributesW(mp3Path.c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES &&
-        (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
-      return static_cast<int16_t>(SetFilesStatus::CannotCreateMp3);
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
+      return Refuse(SetFilesStatus::CannotCreateMp3, L"a folder has the MP3 file's name");
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
+      return Refuse(SetFilesStatus::CannotCreateMp3, L"the old MP3 file is read-only");
 
     job->lame = lame_init();
-    if (!job->lame) return static_cast<int16_t>(SetFilesStatus::EncoderSetup);
+    if (!job->lame) return Refuse(SetFilesStatus::EncoderSetup, L"the encoder could not start");
     // The settings of Debian's "lame -b N", so that the output matches it.
     lame_set_num_channels(job->lame, job->info.channels);
     lame_set_in_samplerate(job->lame, static_cast<int>(job->info.sampleRate));
@@ -287,14 +333,19 @@ class LameMp3Encoder final : public Mp3Encoder {
     // MinGW's LAME would take its SSE path, which differs from the plain C
     // path of Debian's build in single bits.
     lame_set_asm_optimizations(job->lame, SSE, 0);
-    if (lame_init_params(job->lame) < 0) return static_cast<int16_t>(SetFilesStatus::EncoderSetup);
+    if (lame_init_params(job->lame) < 0)
+      return Refuse(SetFilesStatus::EncoderSetup, L"the encoder refused the settings");
     job->lameReservesInfo = LameReservesInfoFrame(
         lame_get_version(job->lame) == 1, static_cast<uint32_t>(lame_get_out_samplerate(job->lame)),
         lame_get_brate(job->lame), lame_get_mode(job->lame) == MONO);
 
+    // A temporary file left by a killed session would refuse CREATE_ALWAYS
+    // if it carried the read-only or hidden attribute; it holds nothing.
+    SetFileAttributesW(job->tempPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     job->out = CreateFileW(job->tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (job->out == INVALID_HANDLE_VALUE) return static_cast<int16_t>(SetFilesStatus::CannotCreateMp3);
+    if (job->out == INVALID_HANDLE_VALUE)
+      return Refuse(SetFilesStatus::CannotCreateMp3, L"can not create the MP3 file: " + ErrorText(GetLastError()));
 
     progressTotal_ = ProgressTotalFor(job->info.frames);
     pending_ = std::move(job);
@@ -309,7 +360,7 @@ class LameMp3Encoder final : public Mp3Encoder {
     ReapFinishedWorker();
     if (!pending_ || worker_) {
       // Nothing to run; the caller still waits for its one EncodeDone.
-      PostDone(target_);
+      PostDone(target_, L"nothing was prepared to encode");
       return;
     }
     Job* job = pending_.release();
@@ -319,7 +370,7 @@ class LameMp3Encoder final : public Mp3Encoder {
       workerControl_.reset();
       job->DiscardOutput();
       delete job;
-      PostDone(target_);
+      PostDone(target_, L"the encoder could not start");
     }
   }
 
@@ -333,7 +384,14 @@ class LameMp3Encoder final : public Mp3Encoder {
 
   int32_t ProgressTotal() override { return progressTotal_; }
 
+  std::wstring FailureReason() override { return target_->failure; }
+
  private:
+  int16_t Refuse(SetFilesStatus status, std::wstring why) {
+    target_->failure = std::move(why);
+    return static_cast<int16_t>(status);
+  }
+
   void StopWorker() {
     if (!worker_) return;
     if (WaitForSingleObject(worker_, 0) == WAIT_TIMEOUT) workerControl_->abort.store(true);

@@ -11,4 +11,5 @@ enum class SetFilesStatus : int16_t {
   BadBitRate = 4,       // not a layer III bit rate
   EncoderSetup = 5,     // LAME refused the settings
   Busy = 6,             // an encode is still running
+  NameTooLong = 7,      // the MP3 path leaves no room for the temporary name
 };

@@ -18,8 +18,11 @@ struct CdReaderEvents {
 // LBAs count from the start of the program area (the first track usually at
 // 0); add the 150-frame lead-in for absolute frame offsets.
 struct DiscToc {
-  std::vector<uint32_t> trackStartLba;  // audio tracks 1..n
-  uint32_t leadOutLba = 0;
+  std::vector<uint32_t> trackStartLba;  // every track on the disc, data tracks too
+  // 1-based positions in trackStartLba of the tracks the reader lists as
+  // 1..n (its audio tracks); empty when every track is listed.
+  std::vector<int> listedTracks;
+  uint32_t leadOutLba = 0;  // the whole disc's
 };
 
 class CdReader {

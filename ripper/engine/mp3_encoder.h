@@ -1,5 +1,6 @@
 // The MP3 encoder the ripper drives (control Mp3Enc1).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -9,6 +10,11 @@ struct Mp3Tags {
   int trackCount = 0;  // N; 0: the number alone
   std::wstring title, artist, album, year, genre;
 };
+
+// The encoder writes beside the MP3 under this suffix and renames at the
+// end; path limits have to leave room for it.
+inline constexpr wchar_t kMp3TempSuffix[] = L".wqpart";
+constexpr size_t kMp3TempSuffixChars = sizeof(kMp3TempSuffix) / sizeof(wchar_t) - 1;
 
 struct Mp3EncoderEvents {
   virtual void EncodeProgress(int32_t amountDone) = 0;
@@ -29,6 +35,10 @@ class Mp3Encoder {
   virtual void StartEncoding() = 0;
   virtual void AbortEncoding() = 0;
   virtual int32_t ProgressTotal() = 0;  // never 0
+  // Why the last SetFiles was refused or the last encode left no MP3 file
+  // ("disk full", ...): read after SetFiles and after EncodeDone. Empty when
+  // the MP3 file is in place (or SetFiles returned 0).
+  virtual std::wstring FailureReason() { return {}; }
   // Tags of the prepared encode: after SetFiles returned 0, before
   // StartEncoding. An encoder that writes no tags ignores them.
   virtual void SetTags(const Mp3Tags& tags) {}

@@ -50,11 +50,43 @@ void DeleteWav(const std::wstring& path) {
   if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND) Say(DeleteFailedLine(path));
 }
 
+// Why the encode that just ended left no MP3 file; empty when it is there.
+std::wstring EncodeFailure(SessionHost& host, const std::wstring& mp3Path) {
+  std::wstring why = host.Encoder().FailureReason();
+  if (!why.empty()) return why;
+  const DWORD attrs = GetFileAttributesW(mp3Path.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY)) return L"the MP3 file is missing";
+  return {};
+}
+
+// The end of a refused read, held while its message box is up.
+struct HeldReadEnd {
+  bool held = false;
+  bool error = false;
+  int32_t code = 0;
+  std::wstring message;
+};
+bool g_holdReadEnd = false;
+HeldReadEnd g_heldReadEnd;
+
+void ReleaseHeldReadEnd(SessionHost& host) {
+  if (!g_heldReadEnd.held) return;
+  const HeldReadEnd e = g_heldReadEnd;
+  g_heldReadEnd = HeldReadEnd{};
+  if (e.error)
+    SessionReadError(host, e.code, e.message);
+  else
+    SessionReadDone(host);
+}
+
 std::wstring Mp3PathFor(SessionHost& host, const std::wstring& folder, int track) {
   Form1State& st = host.State();
   if (st.UseCddb != kVbTrue) return Mp3FilePath(folder, host.Prefix(), track);
   int16_t n = static_cast<int16_t>(track);
-  return TitleMp3Path(folder, track, host.Cddb().TrackTitle(n));
+  const std::wstring title = host.Cddb().TrackTitle(n);
+  // A record with fewer titles than the disc has tracks: the plain name.
+  if (title.empty()) return Mp3FilePath(folder, host.Prefix(), track);
+  return TitleMp3Path(folder, track, title);
 }
 
 // Reads, checks, encodes and deletes the selected tracks. False when the
@@ -74,9 +106,15 @@ bool RunTracks(SessionHost& host) {
     const int left = TracksLeft(st.SelectedTotal, st.SelectedOrdinal);
     Form2SetStatus(ReadingTrackStatus(n, left));
     st.ReadFailed = kVbFalse;
-    if (host.Reader().ReadTrackToWav(static_cast<int16_t>(n), wavPath) != 0)
+    if (host.Reader().ReadTrackToWav(static_cast<int16_t>(n), wavPath) != 0) {
+      // The refused read's ReadError is already queued and the message box
+      // would dispatch it: hold it until the "Reading Track" line is out.
+      g_holdReadEnd = true;
       ShowUserMessage(Form2Window(), L"Error: can not read track!");
+      g_holdReadEnd = false;
+    }
     Say(ReadingTrackLine(n, left));
+    ReleaseHeldReadEnd(host);
     Wait(host);
     if (st.AbortRequested == kVbTrue) {
       Say(kReadingAbortedLine);
@@ -99,9 +137,14 @@ bool RunTracks(SessionHost& host) {
     // starts would keep the WAV file open, and it could not be deleted.
     if (st.ReadFailed != kVbTrue) {
       st.EncodeStatus = host.Encoder().SetFiles(wavPath, mp3Path);
-      if (st.EncodeStatus == 0) host.Encoder().SetTags(SessionTrackTags(host, n));
-    }
-    if (st.ReadFailed != kVbTrue && st.EncodeStatus == 0) {
+      if (st.EncodeStatus != 0) {
+        // The audio exists only in the WAV file now: keep it.
+        std::wstring why = host.Encoder().FailureReason();
+        if (why.empty()) why = L"encoder status " + std::to_wstring(st.EncodeStatus);
+        Say(NoMp3Line(n, why));
+        continue;
+      }
+      host.Encoder().SetTags(SessionTrackTags(host, n));
       const std::wstring line = EncodingTrackLine(n, left);
       Form2SetStatus(line);
       Say(line);
@@ -111,6 +154,11 @@ bool RunTracks(SessionHost& host) {
         host.Encoder().AbortEncoding();
         Say(kEncodingAbortedLine);
         return false;
+      }
+      const std::wstring why = EncodeFailure(host, mp3Path);
+      if (!why.empty()) {
+        Say(NoMp3Line(n, why));
+        continue;
       }
     }
     DeleteWav(wavPath);
@@ -178,9 +226,19 @@ void SessionReadProgress(SessionHost& host, int32_t perMille) {
   Form2SetBarWidth(1, w.allTracks);
 }
 
-void SessionReadDone(SessionHost& host) { host.State().OperationDone = true; }
+void SessionReadDone(SessionHost& host) {
+  if (g_holdReadEnd) {
+    g_heldReadEnd = HeldReadEnd{true, false, 0, {}};
+    return;
+  }
+  host.State().OperationDone = true;
+}
 
 void SessionReadError(SessionHost& host, int32_t code, const std::wstring& message) {
+  if (g_holdReadEnd) {
+    g_heldReadEnd = HeldReadEnd{true, true, code, message};
+    return;
+  }
   // Outside a session there is no log to write to and no list to show it in.
   if (g_running) Say(ReadErrorLine(code, message));
   host.State().OperationDone = true;

@@ -35,3 +35,7 @@ std::wstring MissingWavLine(int track) {
 }
 
 std::wstring DeleteFailedLine(const std::wstring& path) { return L"Error, can not delete " + path; }
+
+std::wstring NoMp3Line(int track, const std::wstring& reason) {
+  return L"Error, no MP3 file for Track " + NumberText(track) + L" (" + reason + L") WAV file kept";
+}

@@ -19,6 +19,8 @@ std::wstring InvalidLengthLine(int track);
 // Lines for failures the session reports beyond the usual ones.
 std::wstring MissingWavLine(int track);
 std::wstring DeleteFailedLine(const std::wstring& path);
+// The encoder refused the track or left no MP3 file; the WAV file stays.
+std::wstring NoMp3Line(int track, const std::wstring& reason);
 
 inline constexpr wchar_t kReadingAbortedLine[] = L"Reading Aborted";
 inline constexpr wchar_t kEncodingAbortedLine[] = L"Encoding Aborted";

@@ -1,5 +1,7 @@
 #include "ripper/engine/session_names.h"
 
+#include "ripper/engine/mp3_encoder.h"
+
 std::wstring NumberText(long long n) {
   if (n < 0) return L"-" + NumberText(-n);
   std::wstring s = std::to_wstring(n);
@@ -22,4 +24,11 @@ std::wstring Mp3FilePath(const std::wstring& folder, const std::wstring& prefix,
 
 std::wstring Mp3FilePathFromTitle(const std::wstring& folder, int track, const std::wstring& title) {
   return JoinOutputPath(folder, NumberText(track) + L" - " + title + L".mp3");
+}
+
+bool Mp3PathFits(const std::wstring& mp3Path) {
+  const size_t slash = mp3Path.find_last_of(L"\\/");
+  const size_t name = slash == std::wstring::npos ? mp3Path.size() : mp3Path.size() - slash - 1;
+  // 259: MAX_PATH less its terminating NUL.
+  return mp3Path.size() + kMp3TempSuffixChars <= 259 && name + kMp3TempSuffixChars <= 255;
 }

@@ -16,3 +16,7 @@ std::wstring WavFilePath(const std::wstring& folder, const std::wstring& prefix,
 std::wstring Mp3FilePath(const std::wstring& folder, const std::wstring& prefix, int track);
 // CDDB naming: "NN - title.mp3", no prefix.
 std::wstring Mp3FilePathFromTitle(const std::wstring& folder, int track, const std::wstring& title);
+
+// True when the MP3 path and the encoder's temporary name beside it both fit
+// Windows' limits: MAX_PATH for the path, 255 characters for the file name.
+bool Mp3PathFits(const std::wstring& mp3Path);

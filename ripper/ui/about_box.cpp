@@ -90,12 +90,6 @@ void AutoSize(HWND label, int maxWidthPx) {
   SetWindowPos(label, nullptr, 0, 0, r.right + 1, r.bottom, SWP_NOMOVE | SWP_NOZORDER);
 }
 
-void ShellOpen(const std::wstring& target) {
-  // The result is not looked at: a machine without a mail program just
-  // does nothing.
-  ShellExecuteW(nullptr, nullptr, target.c_str(), nullptr, L"C:\\", SW_SHOWNORMAL);
-}
-
 bool StartProgram(const std::wstring& path) {
   std::wstring cmd = L"\"" + path + L"\"";
   STARTUPINFOW si{};
@@ -124,14 +118,8 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
                                             SS_LEFT | SS_NOPREFIX, 1800, 240, 3855, 300);
       SetWindowTextW(label1, AboutLabelText().c_str());
       AutoSize(label1, TwipsToPixels(3855, dpi));
-      code_dialog::AddControl(dlg, kIdAboutLabel2, L"STATIC",
-                              L"If you need to contact the Author for some reason then do so by:",
-                              SS_LEFT, 1800, 3960, 3855, 435);
-      code_dialog::AddControl(dlg, kIdAboutLabel4, L"STATIC", L"EMail: ", SS_LEFT, 1800, 4440,
-                              1215, 255);
-      HWND mail = code_dialog::AddControl(dlg, kIdAboutEmail, L"STATIC", kAboutEmail,
-                                          SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 2280, 4440, 1680, 195);
-      AutoSize(mail, TwipsToPixels(3400, dpi));
+      // The project has no public contact address: no mail link rather
+      // than one to a placeholder.
       HWND ok = code_dialog::AddControl(dlg, IDOK, L"BUTTON", L"OK",
                                         BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 4440, 4920,
                                         1260, 345);
@@ -162,21 +150,6 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       }
       break;
-    case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lp) == GetDlgItem(dlg, kIdAboutEmail)) {
-        HDC dc = reinterpret_cast<HDC>(wp);
-        SetTextColor(dc, RGB(0, 0, 255));
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-      }
-      break;
-    case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wp) == GetDlgItem(dlg, kIdAboutEmail)) {
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        SetWindowLongPtrW(dlg, DWLP_MSGRESULT, TRUE);
-        return TRUE;
-      }
-      break;
     case WM_COMMAND:
       switch (LOWORD(wp)) {
         case IDOK:
@@ -185,9 +158,6 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
           return TRUE;
         case kIdAboutSysInfo:
           if (HIWORD(wp) == BN_CLICKED) StartSysInfo(dlg);
-          return TRUE;
-        case kIdAboutEmail:
-          if (HIWORD(wp) == STN_CLICKED) ShellOpen(std::wstring(L"mailto:") + kAboutEmail);
           return TRUE;
       }
       break;

@@ -1,5 +1,5 @@
-// frmAbout: product name and version, a few lines about the program, a
-// mail link, and a button that starts System Information.
+// frmAbout: product name and version, a few lines about the program and a
+// button that starts System Information.
 #pragma once
 #include <windows.h>
 
@@ -10,7 +10,6 @@ void ShowAboutBox(HWND owner);
 void AboutBoxUnload();
 HWND AboutBoxWindow();  // nullptr while not loaded
 
-constexpr wchar_t kAboutEmail[] = L"wavequill@example.org";
 // The text of Label1: "wavequill v1.00", two carriage returns, more lines.
 std::wstring AboutLabelText();
 

@@ -37,6 +37,12 @@ void KeepDiscDetails(CddbClient& client) {
   SetCddbDiscDetails(d);
 }
 
+// A WM_QUIT that came during the lookup is kept by the pumps here; it has
+// to reach the main loop however the flow ends.
+struct QuitForwarder {
+  ~QuitForwarder() { RepostPendingQuit(); }
+};
+
 void BackToMainWindow(Form1& form) {
   Form3Unload();
   ShowWindow(form.Hwnd(), SW_SHOW);
@@ -63,6 +69,7 @@ void Command7Flow(Form1& form) {
   }
 
   CddbClient& cddb = form.Cddb();
+  QuitForwarder forwardQuit;
   st.UseCddb = kVbTrue;
   cddb.SetClientName(L"trackforge");
   ShowUserMessage(main,
@@ -81,6 +88,7 @@ void Command7Flow(Form1& form) {
     BackToMainWindow(form);
     st.UseCddb = kVbFalse;
     ClearCddbDiscDetails();
+    if (QuitPending()) return;  // closing: no message to answer
     ShowUserMessage(main, L"The CD could not be identified through CDDB.\n\n" + failure);
     return;
   }

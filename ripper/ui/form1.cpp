@@ -408,6 +408,11 @@ void Form1::LoadTrackList() {
   }
   int16_t n = Reader().TrackCount();
   if (ReportReaderError(L"The disc in " + desc + L" cannot be read.")) return;
+  if (n < 1) {
+    // A data-only disc: an empty list alone would look like a failure.
+    ShowUserMessage(hwnd_, L"The disc in " + desc + L" has no audio tracks.");
+    return;
+  }
   SendMessageW(list1, WM_SETREDRAW, FALSE, 0);
   for (int16_t t = 1; t >= 1 && t <= n; ++t) {
     int32_t ms = Reader().TrackLength(t);

@@ -101,12 +101,13 @@ def load_records(folder):
 def cue_toc(cue_path):
     """Absolute frame offsets and lead-out frames of a CUE sheet with raw BIN
     files, laid out as the CD reader does: track 1's INDEX 01 is LBA 0 and
-    PREGAP/POSTGAP add silent frames."""
+    PREGAP/POSTGAP add silent frames. Data tracks count as the protocol says:
+    an Enhanced CD's last track and a mixed-mode CD's first are in the ID."""
     folder = os.path.dirname(os.path.abspath(cue_path))
     starts, base, file_start, gap = [], 0, 0, 0
     with open(cue_path, encoding="utf-8", errors="replace") as f:
         lines = f.read().splitlines()
-    in_audio = False
+    any_audio = False
     msf = lambda m: (int(m.group(1)) * 60 + int(m.group(2))) * FPS + int(m.group(3))
     for line in lines:
         words = line.strip()
@@ -117,16 +118,16 @@ def cue_toc(cue_path):
             continue
         m = re.match(r"TRACK\s+\d+\s+(\w+)", words, re.I)
         if m:
-            in_audio = m.group(1).upper() == "AUDIO"
+            any_audio = any_audio or m.group(1).upper() == "AUDIO"
             continue
         m = re.match(r"(PREGAP|POSTGAP)\s+(\d+):(\d+):(\d+)", words, re.I)
         if m:
             gap += (int(m.group(2)) * 60 + int(m.group(3))) * FPS + int(m.group(4))
             continue
         m = re.match(r"INDEX\s+01\s+(\d+):(\d+):(\d+)", words, re.I)
-        if m and in_audio:
+        if m:
             starts.append(file_start + gap + msf(m))
-    if not starts:
+    if not any_audio:
         raise ValueError("%s: no audio tracks" % cue_path)
     origin = starts[0]
     return [x - origin + LEAD_IN for x in starts], base + gap - origin + LEAD_IN

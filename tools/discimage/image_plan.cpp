@@ -13,7 +13,7 @@ uint32_t SecondsToFrames(double seconds) {
 }
 
 Plan MakePlan(const std::string& baseName, const std::vector<double>& trackSeconds,
-              double pregapSeconds, bool split) {
+              double pregapSeconds, bool split, const std::vector<bool>& dataTracks) {
   Plan p;
   p.baseName = baseName;
   p.split = split;
@@ -23,6 +23,7 @@ Plan MakePlan(const std::string& baseName, const std::vector<double>& trackSecon
   for (size_t i = 0; i < trackSeconds.size(); ++i) {
     PlanTrack t;
     t.number = int(i + 1);
+    t.data = i < dataTracks.size() && dataTracks[i];
     t.pregapFrames = i == 0 ? 0 : gap;  // track 1's pregap is the lead-in
     t.audioFrames = SecondsToFrames(trackSeconds[i]);
     if (split) {
@@ -63,7 +64,7 @@ std::string CueText(const Plan& plan) {
       s += "FILE \"" + plan.files[file] + "\" BINARY\r\n";
     }
     char line[64];
-    std::snprintf(line, sizeof line, "  TRACK %02d AUDIO\r\n", t.number);
+    std::snprintf(line, sizeof line, "  TRACK %02d %s\r\n", t.number, t.data ? "MODE1/2352" : "AUDIO");
     s += line;
     if (t.pregapFrames) s += "    INDEX 00 " + Msf(t.fileFrame) + "\r\n";
     s += "    INDEX 01 " + Msf(t.fileFrame + t.pregapFrames) + "\r\n";

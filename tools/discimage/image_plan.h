@@ -17,6 +17,7 @@ struct PlanTrack {
   uint32_t startLba = 0;      // INDEX 01 on the disc
   int file = 0;
   uint32_t fileFrame = 0;     // INDEX 00 (or 01) position in its file
+  bool data = false;          // a MODE1/2352 track of zero bytes
 };
 
 struct Plan {
@@ -30,8 +31,10 @@ struct Plan {
 // Seconds to frames, rounded to the nearest frame; at least one frame.
 uint32_t SecondsToFrames(double seconds);
 
+// dataTracks[i] true makes track i+1 a data track (as on Enhanced and
+// mixed-mode CDs); missing entries are audio.
 Plan MakePlan(const std::string& baseName, const std::vector<double>& trackSeconds,
-              double pregapSeconds, bool split);
+              double pregapSeconds, bool split, const std::vector<bool>& dataTracks = {});
 
 std::string CueText(const Plan& plan);
 

@@ -3,6 +3,8 @@
 //
 //   discimage --out DIR/NAME.cue --tracks 5,12.5,180 [--seed N] [--split]
 //             [--pregap SECONDS]
+//
+// A length written as dSECONDS (--tracks 5,12.5,d30) makes a data track.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,16 +22,19 @@ int Usage(const char* why) {
   std::fprintf(stderr,
                "discimage: %s\n"
                "usage: discimage --out DIR/NAME.cue --tracks S1,S2,... [--seed N] [--split]"
-               " [--pregap SECONDS]\n",
+               " [--pregap SECONDS]\n"
+               "       a length dS is a data track of S seconds\n",
                why);
   return 2;
 }
 
-bool ParseTracks(const std::string& s, std::vector<double>& out) {
+bool ParseTracks(const std::string& s, std::vector<double>& out, std::vector<bool>& data) {
   size_t pos = 0;
   while (pos <= s.size()) {
     size_t comma = s.find(',', pos);
     std::string item = s.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+    data.push_back(!item.empty() && item[0] == 'd');
+    if (data.back()) item.erase(0, 1);
     char* end = nullptr;
     double v = std::strtod(item.c_str(), &end);
     if (item.empty() || *end || !(v > 0) || v > 80 * 60) return false;
@@ -47,6 +52,7 @@ bool WriteAll(FILE* f, const void* data, size_t n) { return std::fwrite(data, 1,
 int main(int argc, char** argv) {
   std::string out;
   std::vector<double> tracks;
+  std::vector<bool> dataTracks;
   uint32_t seed = 1;
   bool split = false;
   double pregap = 0;
@@ -59,7 +65,7 @@ int main(int argc, char** argv) {
       out = v;
     } else if (a == "--tracks") {
       const char* v = value();
-      if (!v || !ParseTracks(v, tracks))
+      if (!v || !ParseTracks(v, tracks, dataTracks))
         return Usage("--tracks needs 1 to 99 comma-separated lengths in seconds");
     } else if (a == "--seed") {
       const char* v = value();
@@ -83,7 +89,7 @@ int main(int argc, char** argv) {
   std::string dir = slash == std::string::npos ? "" : out.substr(0, slash + 1);
   std::string base = out.substr(dir.size(), out.size() - dir.size() - 4);
 
-  Plan plan = MakePlan(base, tracks, pregap, split);
+  Plan plan = MakePlan(base, tracks, pregap, split, dataTracks);
   std::vector<FILE*> files;
   for (const std::string& name : plan.files) {
     FILE* f = std::fopen((dir + name).c_str(), "wb");
@@ -106,7 +112,10 @@ int main(int argc, char** argv) {
     }
     for (uint32_t done = 0; ok && done < t.audioFrames; done += kChunk) {
       uint32_t n = t.audioFrames - done < kChunk ? t.audioFrames - done : kChunk;
-      TrackAudio(seed, t.number, done, n, buf.data());
+      if (t.data)
+        std::memset(buf.data(), 0, size_t(n) * kFrameBytes);
+      else
+        TrackAudio(seed, t.number, done, n, buf.data());
       ok = WriteAll(f, buf.data(), size_t(n) * kFrameBytes);
     }
   }
@@ -123,8 +132,8 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < plan.tracks.size(); ++i) {
     const PlanTrack& t = plan.tracks[i];
     uint32_t next = i + 1 < plan.tracks.size() ? plan.tracks[i + 1].startLba : plan.leadOutLba;
-    std::printf("track %02d lba %u offset %u frames %u pregap %u\n", t.number, t.startLba,
-                t.startLba + 150, next - t.startLba, t.pregapFrames);
+    std::printf("track %02d lba %u offset %u frames %u pregap %u%s\n", t.number, t.startLba,
+                t.startLba + 150, next - t.startLba, t.pregapFrames, t.data ? " data" : "");
   }
   std::printf("leadout lba %u offset %u\n", plan.leadOutLba, plan.leadOutLba + 150);
   return 0;

@@ -11,7 +11,9 @@ out=$bed/prefix/drive_c/wq-cddb-e2e
 discs=$bed/prefix/drive_c/wq-cddb-e2e-discs
 rm -rf "$out" "$discs"
 mkdir -p "$out" "$discs"
-"$root/tests/bed/wine-run" "$discimage" --out 'C:\wq-cddb-e2e-discs\disc.cue' --tracks 3,4,2.5 >/dev/null ||
+# An Enhanced CD: three audio tracks, then a data track, which counts in
+# the disc ID and has a title of its own in the record.
+"$root/tests/bed/wine-run" "$discimage" --out 'C:\wq-cddb-e2e-discs\disc.cue' --tracks 3,4,2.5,d20 >/dev/null ||
   { echo "cddb e2e: no disc image" >&2; exit 1; }
 # The server puts the disc's own ID on this record.
 cat >"$discs/disc.xmcd" <<'XMCD'
@@ -24,6 +26,7 @@ TTITLE0=Intro
 TTITLE1=AC/DC
 TTITLE2=..\\..\\Caf
 TTITLE2=é ★
+TTITLE3=Videos
 EXTD=
 PLAYORDER=
 XMCD

@@ -227,6 +227,35 @@ TEST_F(Session, AbortWhileEncodingKeepsTheWavAndAppendsASecondBlock) {
   EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(form2); }));
 }
 
+// The old Track02.mp3 of the first test is open in a player that shares
+// nothing: track 2's MP3 cannot be put in place. Its WAV stays and the log
+// says why; tracks 1 and 3 are ripped (run.sh decodes them).
+TEST_F(Session, TrackThatCannotBeWrittenKeepsItsWavAndTheOthersAreRipped) {
+  ASSERT_GT(FileSize(L"Track02.mp3"), 0);
+  HANDLE player = CreateFileW((kOut + L"\\Track02.mp3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(player, INVALID_HANDLE_VALUE);
+  LoadDisc(L"nine", 9);
+  Select({0, 1, 2});
+  StartAndFollow();
+  CloseHandle(player);
+  ExpectDoneBesideMain();
+  std::vector<std::string> log = Undated(LogLines());
+  ASSERT_GE(log.size(), 10u);
+  EXPECT_EQ(std::vector<std::string>(log.end() - 10, log.end()),
+            (std::vector<std::string>{
+                "Starting Session (...)", "Reading Track  01,   03 Track(s) left", "Encoding Track 01,   03 Track(s) left",
+                "Reading Track  02,   02 Track(s) left", "Encoding Track 02,   02 Track(s) left",
+                "Error, no MP3 file for Track 02 (can not replace the old MP3 file: it is open in another program or "
+                "protected) WAV file kept",
+                "Reading Track  03,   01 Track(s) left", "Encoding Track 03,   01 Track(s) left", "Ending Session (...)",
+                ""}));
+  EXPECT_EQ(FileSize(L"Track02.wav"), 44 + 488L * 2352);  // 6.5 s: 488 frames
+  EXPECT_EQ(FileSize(L"Track01.wav"), -1);
+  EXPECT_EQ(FileSize(L"Track03.wav"), -1);
+  EXPECT_EQ(FileSize(L"Track02.mp3.wqpart"), -1);
+  std::ofstream(Narrow(kOut + L"\\expect.txt"), std::ios::app) << "Track01.mp3 3 128\nTrack03.mp3 3 128\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

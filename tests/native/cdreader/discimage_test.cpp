@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "components/cddb/cddb_discid.h"
 #include "components/cdreader/cue_sheet.h"
 #include "tools/discimage/image_plan.h"
 
@@ -63,4 +64,37 @@ TEST(DiscImageAudio, DeterministicMusicLikeAndSeamless) {
   EXPECT_GT(peakL, 3000);
   EXPECT_GT(peakR, 3000);
   EXPECT_GT(diff, long(a.size() / 8));
+}
+
+// The three kinds of audio CD, written by discimage, read back through the
+// reader's CUE code and identified. IDs worked by hand from the protocol:
+// digit sums of every track's start in seconds (offset / 75, lead-in
+// included), mod 255; lead-out seconds less the first track's; track count.
+//  plain:    3 x 200 s: starts 2, 202, 402 s, lead-out 602 s
+//            -> 2+4+6 = 12 = 0x0c, 600 = 0x258, 3       -> 0c025803
+//  Enhanced: the same, then a 100 s data track at 602 s, lead-out 702 s
+//            -> 2+4+6+8 = 20 = 0x14, 700 = 0x2bc, 4     -> 1402bc04
+//  mixed:    a 100 s data track at 2 s, then 3 x 200 s at 102, 302, 502 s,
+//            lead-out 702 s -> 2+3+5+7 = 17 = 0x11, 700 -> 1102bc04
+TEST(DiscImagePlan, EveryKindOfAudioCdGetsTheProtocolsDiscId) {
+  struct Kind {
+    std::vector<bool> data;
+    std::vector<double> seconds;
+    const char* query;
+    std::vector<int> recordTrackOfListed;  // listed 1..3
+  } kinds[] = {
+      {{}, {200, 200, 200}, "cddb query 0c025803 3 150 15150 30150 602", {1, 2, 3}},
+      {{false, false, false, true}, {200, 200, 200, 100}, "cddb query 1402bc04 4 150 15150 30150 45150 702",
+       {1, 2, 3}},
+      {{true}, {100, 200, 200, 200}, "cddb query 1102bc04 4 150 7650 22650 37650 702", {2, 3, 4}},
+  };
+  for (const Kind& k : kinds) {
+    SCOPED_TRACE(k.query);
+    auto layout = LayoutOf(discimage::MakePlan("d", k.seconds, 0, false, k.data));
+    ASSERT_EQ(layout.disc.AudioCount(), 3);
+    const DiscToc toc = cdr::IdentificationToc(layout.disc);
+    EXPECT_EQ(CddbQueryCommand(toc), k.query);
+    for (int n = 1; n <= 3; ++n) EXPECT_EQ(CddbRecordTrack(toc, n), k.recordTrackOfListed[size_t(n - 1)]);
+    EXPECT_EQ(CddbRecordTrack(toc, 4), 0);
+  }
 }

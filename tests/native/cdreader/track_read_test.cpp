@@ -97,6 +97,26 @@ TEST(WavHeader, DescribesCdAudio) {
   EXPECT_GE(Le32(bb, 4), Le32(bb, 40));  // RIFF size does not wrap
 }
 
+// No CD holds a track past 4 GiB, but an image can claim one: the header's
+// sizes are clamped, not wrapped round to a small number.
+TEST(TrackRead, HeaderOfAnOverlongTrackIsClampedNotWrapped) {
+  struct FirstHeader : WavSink {
+    std::vector<uint8_t> first;
+    bool Append(const uint8_t* d, size_t n, std::wstring&) override {
+      if (first.empty()) first.assign(d, d + n);
+      return true;
+    }
+    bool RewriteHeader(const uint8_t*, size_t, std::wstring&) override { return true; }
+  } sink;
+  SimDrive drive;
+  std::atomic<bool> abort{true};
+  const uint32_t frames = 0xFFFFFFFFu / kSectorBytes + 2;  // 3440 bytes past 4 GiB
+  ReadTrackFrames(drive, 0, frames, sink, abort, nullptr);
+  ASSERT_EQ(sink.first.size(), 44u);
+  EXPECT_GT(Le32(sink.first, 40), 0xFFFF0000u);
+  EXPECT_GE(Le32(sink.first, 4), Le32(sink.first, 40));
+}
+
 TEST(TrackRead, WritesHeaderAndEveryFrameInOrder) {
   SimDrive drive;
   MemSink sink;

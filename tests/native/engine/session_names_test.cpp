@@ -35,3 +35,15 @@ TEST(SessionPaths, CddbTitleNamesTheMp3Only) {
   EXPECT_EQ(Mp3FilePathFromTitle(L"D:\\Music", 1, L"Intro"), L"D:\\Music\\01 - Intro.mp3");
   EXPECT_EQ(Mp3FilePathFromTitle(L"D:\\", 12, L"Outro"), L"D:\\12 - Outro.mp3");
 }
+
+TEST(SessionPaths, Mp3PathMustLeaveRoomForTheTemporaryName) {
+  // 252 + ".wqpart" = 259 characters: the longest path Windows takes.
+  const std::wstring folder = L"C:\\" + std::wstring(100, L'f');
+  const std::wstring fits = folder + L"\\" + std::wstring(252 - 104 - 6, L'p') + L"01.mp3";
+  ASSERT_EQ(fits.size(), 252u);
+  EXPECT_TRUE(Mp3PathFits(fits));
+  EXPECT_FALSE(Mp3PathFits(fits.substr(0, 105) + L"p" + fits.substr(105)));
+  // A file name of 248 + 7 = 255 characters is the file system's limit.
+  EXPECT_TRUE(Mp3PathFits(L"C:\\" + std::wstring(242, L'p') + L"01.mp3"));
+  EXPECT_FALSE(Mp3PathFits(L"C:\\" + std::wstring(243, L'p') + L"01.mp3"));
+}

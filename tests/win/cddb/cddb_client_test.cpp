@@ -112,6 +112,19 @@ TEST_F(CddbClientTest, ExactMatchKeepsEveryCharacter) {
   EXPECT_EQ(e.discId, "20042a04");
 }
 
+// A data track first: it counts in the disc ID and owns the record's first
+// title, so the reader's track 1 gets the second.
+TEST_F(CddbClientTest, MixedModeTitlesFollowTheTrackNumbers) {
+  reader.toc = Toc({0, 4500, 13500, 22500}, 30000);  // the mixed CUE sheet of run_with_server.sh
+  reader.toc.listedTracks = {2, 3, 4};
+  auto c = Client(L"");
+  EXPECT_EQ(Lookup(*c), L"Test Bed Artist / mixed");
+  ASSERT_EQ(c->CddbTrackCount(), 3);
+  EXPECT_EQ(Title(*c, 1), L"Track 02 of mixed");
+  EXPECT_EQ(Title(*c, 3), L"Track 04 of mixed");
+  EXPECT_EQ(Title(*c, 4), L"");
+}
+
 TEST_F(CddbClientTest, SeveralMatchesTakeTheFirst) {
   reader.toc = kSameIdDisc;
   auto c = Client(L"");

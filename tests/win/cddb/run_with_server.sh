@@ -25,9 +25,23 @@ FILE "bedimage.bin" BINARY
     INDEX 01 04:30:10
 CUE
 truncate -s $((31500 * 2352)) "$work/bedimage.bin"
+# A mixed-mode disc: a data track, then audio tracks at 4500, 13500 and
+# 22500 frames, lead-out at 30000.
+cat >"$work/mixed.cue" <<'CUE'
+FILE "mixed.bin" BINARY
+  TRACK 01 MODE1/2352
+    INDEX 01 00:00:00
+  TRACK 02 AUDIO
+    INDEX 01 01:00:00
+  TRACK 03 AUDIO
+    INDEX 01 03:00:00
+  TRACK 04 AUDIO
+    INDEX 01 05:00:00
+CUE
+truncate -s $((30000 * 2352)) "$work/mixed.bin"
 
 python3 "$root/tests/bed/cddb_server.py" --port 0 --port-file "$work/port" --records "$here/records" \
-  --disc-image "$work/bedimage.cue" --slow-seconds 2 --quiet &
+  --disc-image "$work/bedimage.cue" --disc-image "$work/mixed.cue" --slow-seconds 2 --quiet &
 pid=$!
 for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
 if [ ! -s "$work/port" ]; then

@@ -90,6 +90,20 @@ class CddbFlowTest : public ::testing::Test {
   std::wstring waitText;
 };
 
+// The CDDB client posts a WM_QUIT that came during its wait again; the
+// flow's own pumping must not swallow it on the way back.
+TEST_F(CddbFlowTest, QuitDuringTheLookupReachesTheMainLoop) {
+  cddb->error = L"The CDDB lookup was stopped because the program is closing.";
+  cddb->duringLookup = [] { PostQuitMessage(5); };
+  Click7();
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 5u);
+  EXPECT_EQ(messages, std::vector<std::wstring>{kConnect}) << "no message box to answer while closing";
+  EXPECT_EQ(Caption7(), L"Use CDDB");
+  EXPECT_EQ(form->State().UseCddb, kVbFalse);
+}
+
 TEST_F(CddbFlowTest, YesWritesTitlesInPlaceAndSwitchesTheCaption) {
   SendMessageW(Ctl(kIdList1), LB_SETSEL, TRUE, 1);
   Click7();

@@ -84,6 +84,26 @@ TEST_F(ImageReader, ListsEachImageAndItsTracks) {
   EXPECT_FALSE(reader->SelectedToc(toc));
 }
 
+// An Enhanced CD (data track last) and a mixed-mode CD (data track first):
+// the reader lists the audio tracks only, but disc identification gets
+// every track and the whole disc's lead-out.
+TEST_F(ImageReader, DataTracksAreInTheTocForIdentification) {
+  for (bool dataFirst : {false, true}) {
+    TempDir sub;
+    auto plan = dataFirst ? discimage::MakePlan("mixed", {5, 3, 4, 2}, 0, false, {true})
+                          : discimage::MakePlan("enhanced", {3, 4, 2, 5}, 0, false, {false, false, false, true});
+    reader.reset();
+    reader = CreateCdReader({WriteImage(sub, plan, 1)});
+    reader->SelectDrive(reader->DriveCount());
+    EXPECT_EQ(reader->TrackCount(), 3) << dataFirst;
+    DiscToc toc;
+    ASSERT_TRUE(reader->SelectedToc(toc));
+    ASSERT_EQ(toc.trackStartLba.size(), 4u) << dataFirst;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(toc.trackStartLba[i], plan.tracks[i].startLba) << dataFirst;
+    EXPECT_EQ(toc.leadOutLba, plan.leadOutLba);
+  }
+}
+
 TEST_F(ImageReader, WavHoldsExactlyTheTracksBytesInOneOrSeveralFiles) {
   for (bool split : {false, true}) {
     TempDir sub;

@@ -7,7 +7,12 @@ int16_t FakeReader::ReadTrackToWav(int16_t track, const std::wstring& wavPath) {
   calls.push_back(L"Read " + std::to_wstring(track) + L" " + wavPath);
   if (onRead) onRead(track);
   ReadScript s = scripts.count(track) ? scripts[track] : ReadScript{};
-  if (s.wavBytes >= 0) WriteBytes(wavPath, s.wavBytes);
+  if (s.wavBytes >= 0) {
+    if (writeWav)
+      writeWav(wavPath);
+    else
+      WriteBytes(wavPath, s.wavBytes);
+  }
   FakeHost* host = &host_;
   for (int32_t p : s.progress) UiPost([host, p] { SessionReadProgress(*host, p); });
   if (s.during) UiPost(s.during);
@@ -62,7 +67,9 @@ FakeHost::~FakeHost() {
   if (h != INVALID_HANDLE_VALUE) {
     do {
       std::wstring name = fd.cFileName;
-      if (name != L"." && name != L"..") DeleteFileW((folder + L"\\" + name).c_str());
+      if (name == L"." || name == L"..") continue;
+      SetFileAttributesW((folder + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW((folder + L"\\" + name).c_str());
     } while (FindNextFileW(h, &fd));
     FindClose(h);
   }

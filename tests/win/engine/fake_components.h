@@ -37,6 +37,8 @@ class FakeReader : public CdReader {
   std::map<int, ReadScript> scripts;  // by track; others read normally
   std::vector<std::wstring> calls;
   std::function<void(int track)> onRead;  // runs inside ReadTrackToWav
+  // Writes the WAV instead of wavBytes filler bytes (for the real encoder).
+  std::function<void(const std::wstring& wavPath)> writeWav;
 
   void SetEvents(CdReaderEvents*) override {}
   int16_t InitAspi() override { return 0; }
@@ -103,10 +105,13 @@ class FakeHost : public SessionHost {
   std::wstring folder;  // a fresh temporary folder
   std::wstring prefix = L"Track";
   HWND main = nullptr;
+  // Real components in place of the scripted ones, when set.
+  CdReader* realReader = nullptr;
+  Mp3Encoder* realEncoder = nullptr;
 
   Form1State& State() override { return state; }
-  CdReader& Reader() override { return reader; }
-  Mp3Encoder& Encoder() override { return encoder; }
+  CdReader& Reader() override { return realReader ? *realReader : reader; }
+  Mp3Encoder& Encoder() override { return realEncoder ? *realEncoder : encoder; }
   CddbClient& Cddb() override { return cddb; }
   HWND MainWindow() override { return main; }
   int TrackListCount() override { return static_cast<int>(selected.size()); }

@@ -11,6 +11,21 @@
 
 namespace {
 
+// A real message box runs its own modal loop: what is queued (component
+// events among it) is dispatched while the box is up. A WM_QUIT ends the
+// box and is posted again.
+void PumpAsAMessageBoxWould() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(m.wParam));
+      return;
+    }
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
 class SessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -19,6 +34,7 @@ class SessionTest : public ::testing::Test {
       messages.push_back(text);
       flagsSeen.push_back(flags);
       linesAtMessage.push_back(Form2Lines());
+      PumpAsAMessageBoxWould();
       return IDOK;
     });
     ProgressWindowPrepare(host);
@@ -178,17 +194,30 @@ TEST_F(SessionTest, EmptyWavIsKeptAndTheNextTrackFollows) {
   EXPECT_EQ(host.encoder.calls[1], L"BitRate 128");
 }
 
-TEST_F(SessionTest, SetFilesFailureDeletesTheWavWithoutEncoding) {
+TEST_F(SessionTest, SetFilesFailureKeepsTheWavAndSaysSo) {
   Select({1});
   host.state.BitRate = 192;
   host.encoder.scripts[Path(L"Track01.wav")].setFilesStatus = 3;
   RunSession(host);
-  EXPECT_EQ(Undated(LogLines()), (std::vector<std::string>{"Reading Track  01,   01 Track(s) left", ""}));
+  EXPECT_EQ(Undated(LogLines()), (std::vector<std::string>{"Reading Track  01,   01 Track(s) left",
+                                                           "Error, no MP3 file for Track 01 (encoder status 3) WAV file kept",
+                                                           ""}));
   EXPECT_EQ(host.encoder.calls, (std::vector<std::wstring>{
                                     L"BitRate 192", L"SetFiles " + Path(L"Track01.wav") + L" " + Path(L"Track01.mp3")}));
   EXPECT_EQ(host.state.EncodeStatus, 3);
-  EXPECT_EQ(FileSize(Path(L"Track01.wav")), -1);
+  EXPECT_EQ(FileSize(Path(L"Track01.wav")), 4044);
   EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SessionTest, EncodeDoneWithoutAnMp3FileKeepsTheWav) {
+  Select({1, 2});
+  host.encoder.scripts[Path(L"Track01.wav")].done = false;
+  host.encoder.scripts[Path(L"Track01.wav")].during = [this] { SessionEncodeDone(host); };
+  RunSession(host);
+  EXPECT_EQ(Undated(LogLines())[2], "Error, no MP3 file for Track 01 (the MP3 file is missing) WAV file kept");
+  EXPECT_EQ(FileSize(Path(L"Track01.wav")), 4044);
+  EXPECT_EQ(FileSize(Path(L"Track02.wav")), -1);
+  EXPECT_EQ(FileSize(Path(L"Track02.mp3")), 1000);
 }
 
 TEST_F(SessionTest, ReadErrorIsLoggedAndSkipsTheEncode) {
@@ -232,6 +261,7 @@ TEST_F(SessionTest, RefusedReadShowsTheMessageAndStillWaits) {
   RunSession(host);
   ASSERT_EQ(messages, std::vector<std::wstring>{L"Error: can not read track!"});
   EXPECT_EQ(flagsSeen[0], static_cast<UINT>(MB_OK));
+  // The message box dispatches the ReadError; its line still comes second.
   EXPECT_EQ(Undated(LogLines()),
             (std::vector<std::string>{"Reading Track  01,   01 Track(s) left", "Error code 2, no disc", ""}));
   // Shown before the "Reading Track" line.
@@ -380,13 +410,15 @@ TEST_F(SessionTest, QuitWhileWaitingEndsTheSessionAndReachesTheMainLoop) {
 }
 
 TEST_F(SessionTest, CddbTitlesNameTheMp3) {
-  Select({1, 2});
+  Select({1, 2, 3});
   host.state.UseCddb = kVbTrue;
   host.cddb.titles[1] = L"Intro";
   host.cddb.titles[2] = L"AC/DC: Live?";
   RunSession(host);
   EXPECT_EQ(FileSize(Path(L"01 - Intro.mp3")), 1000);
   EXPECT_EQ(FileSize(Path(L"02 - AC_DC_ Live_.mp3")), 1000);
+  // The record has no title for track 3: the plain name, not "03 - .mp3".
+  EXPECT_EQ(FileSize(Path(L"Track03.mp3")), 1000);
   EXPECT_EQ(host.reader.calls[1], L"Read 1 " + Path(L"Track01.wav"));
 }
 

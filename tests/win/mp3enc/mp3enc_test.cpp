@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -233,6 +234,42 @@ TEST_F(Mp3EncTest, RefusesWhatItCannotEncodeAndWritesNothing) {
   PumpFor(200);
   EXPECT_EQ(sink_.done, 1);
   EXPECT_EQ(Listing(dir_), before);
+}
+
+// Every way the MP3 file can fail to appear is named, so that the session
+// keeps the WAV file and says why; none leaves a temporary file behind.
+TEST_F(Mp3EncTest, FailuresNameTheirReasonAndLeaveNoTemporaryFile) {
+  const std::wstring wav = Wav({});
+  // An old MP3 held open by a player without sharing: the final rename fails.
+  ASSERT_TRUE(WriteFileBytes(Path(L"held.mp3"), {1, 2, 3}));
+  HANDLE player = CreateFileW(Path(L"held.mp3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(player, INVALID_HANDLE_VALUE);
+  ASSERT_EQ(encoder_->SetFiles(wav, Path(L"held.mp3")), 0);
+  EXPECT_EQ(encoder_->FailureReason(), L"");
+  ASSERT_TRUE(EncodeToEnd());
+  CloseHandle(player);
+  EXPECT_EQ(encoder_->FailureReason(), L"can not replace the old MP3 file: it is open in another program or protected");
+  EXPECT_EQ(ReadFileBytes(Path(L"held.mp3")), (std::vector<uint8_t>{1, 2, 3}));
+
+  // Refused before anything is written, with the reason.
+  const std::wstring tooLong = Path(std::wstring(250, L'n') + L".mp3");
+  EXPECT_EQ(encoder_->SetFiles(wav, tooLong), static_cast<int16_t>(SetFilesStatus::NameTooLong));
+  EXPECT_EQ(encoder_->FailureReason(), L"the MP3 file name is too long");
+  EXPECT_EQ(encoder_->SetFiles(wav, Path(L"gone\\a.mp3")), static_cast<int16_t>(SetFilesStatus::CannotCreateMp3));
+  EXPECT_EQ(encoder_->FailureReason(), L"can not create the MP3 file: the folder does not exist");
+
+  // A temporary file left by a killed session, even a hidden read-only one,
+  // is not in the way, and a finished encode reports no failure.
+  ASSERT_TRUE(WriteFileBytes(Path(L"next.mp3.wqpart"), {4, 5}));
+  ASSERT_TRUE(SetFileAttributesW(Path(L"next.mp3.wqpart").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  sink_.done = 0;
+  ASSERT_EQ(encoder_->SetFiles(wav, Path(L"next.mp3")), 0);
+  ASSERT_TRUE(EncodeToEnd());
+  EXPECT_EQ(encoder_->FailureReason(), L"");
+  EXPECT_TRUE(HasInfoFrame(ReadFileBytes(Path(L"next.mp3"))));
+  auto names = Listing(dir_);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"held.mp3", L"in.wav", L"next.mp3"}));
 }
 
 TEST_F(Mp3EncTest, EncodesToAUnicodeNameWithEventsOnTheUiThread) {

@@ -186,6 +186,14 @@ TEST_F(Form1Test, UnreadableDiscIsReportedAndListEmptied) {
   EXPECT_EQ(Text(kIdText1), L"Drive two");
 }
 
+TEST_F(Form1Test, DiscWithoutAudioTracksIsNamedAsSuch) {
+  Loaded();
+  reader->trackMs.clear();
+  DoubleClickDrive(1);
+  EXPECT_TRUE(Items(kIdList1).empty());
+  EXPECT_EQ(messages, std::vector<std::wstring>{L"The disc in Drive two has no audio tracks."});
+}
+
 TEST_F(Form1Test, PlayPassesCurrentEntryPlusOneAndStopStops) {
   Loaded();
   DoubleClickDrive(0);
