@@ -51,7 +51,7 @@ int main() {
     char path[MAX_PATH];
     std::string dir(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
     dir = dir.substr(0, dir.find_last_of('\\') + 1);
-    HMODULE lib = LoadLibraryA((dir + "menulink.dll").c_str());
+    HMODULE lib = LoadLibraryA((dir + "testlib\\menulink.dll").c_str());
     auto internals = lib ? reinterpret_cast<MenulinkInternalsProc>(GetProcAddress(lib, "MenulinkInternals")) : nullptr;
     auto hookProc = lib ? reinterpret_cast<HOOKPROC>(GetProcAddress(lib, "CallWndHook")) : nullptr;
     auto gtHook = lib ? reinterpret_cast<HHOOK(WINAPI *)(HHOOK)>(GetProcAddress(lib, "GTHook")) : nullptr;

@@ -125,7 +125,8 @@ int main() {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    std::string cmd = "\"" + BinDir() + "controller.exe\" --log \"" + TempFile("menulink-e2e-controller.log") + "\"";
+    std::string cmd = "\"" + BinDir() + "controller.exe\" --dll \"" + BinDir() + "testlib\\menulink.dll\" --log \"" +
+                      TempFile("menulink-e2e-controller.log") + "\"";
     Check(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE,
           "controller started");
     Check(WaitForSingleObject(ready, 15000) == WAIT_OBJECT_0, "controller ready");
