@@ -10,6 +10,23 @@ uint32_t busyPollLimitMs = kDefaultBusyPollLimitMs;
 int32_t IsBusy(void* context) { return static_cast<OcrClient*>(context)->IsAppBusy(); }
 uint32_t Now() { return GetTickCount(); }
 
+// Waits between two questions to the server without holding up the
+// application: messages other threads and processes send to this thread
+// are answered, and its windows are repainted. Input is left queued, so
+// that nothing the user does starts a second run meanwhile.
+void Pause(uint32_t ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DWORD waited = GetTickCount() - start;
+    if (waited >= ms) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - waited, QS_SENDMESSAGE | QS_PAINT);
+    MSG msg;
+    // Sent messages are delivered inside PeekMessage itself. A window that
+    // never validates itself would repaint for ever: a few rounds at most.
+    for (int i = 0; i < 8 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT); ++i) DispatchMessageA(&msg);
+  }
+}
+
 }  // namespace
 
 void SetBusyPollLimit(uint32_t ms) { busyPollLimitMs = ms; }
@@ -37,7 +54,7 @@ ServerStart StartIdleServer(OcrClient** client, HRESULT* hr) {
     SetLaunchMarker(false);
     return ServerStart::CreateFailed;
   }
-  bool idle = PollUntilNotBusy(IsBusy, c, Now, busyPollLimitMs);
+  bool idle = PollUntilNotBusy(IsBusy, c, Now, Pause, busyPollLimitMs, kBusyPollIntervalMs);
   SetLaunchMarker(false);
   if (!idle) {
     c->Release();

@@ -9,15 +9,6 @@
 
 namespace {
 
-// Only notepad needs OLE brought up for it; other applications already run
-// with their own OLE state, which the run must not disturb.
-bool NeedsOwnOle(int32_t appIndex) {
-  if (!appTable || appIndex < 0 || appIndex >= MAX_APPS) return false;
-  char module[kModuleSize];
-  lstrcpynA(module, appTable[appIndex].module, sizeof module);
-  return lstrcmpiA(module, "NOTEPAD.EXE") == 0;
-}
-
 int32_t Leave(bool oleInitialised) {
   if (oleInitialised) OleUninitialize();
   return 0;
@@ -25,17 +16,17 @@ int32_t Leave(bool oleInitialised) {
 
 }  // namespace
 
-int32_t AcquireTextSettings(HWND hwnd, int32_t appIndex) {
+int32_t AcquireTextSettings(HWND hwnd, int32_t) {
   SetAcquireBusy(1);
-  bool oleInitialised = false;
-  if (NeedsOwnOle(appIndex)) {
-    if (FAILED(OleInitialize(nullptr))) {
-      ShowErrorMessage(hwnd, IDS_ERR_COMMUNICATE);
-      SetAcquireBusy(0);
-      return 0;
-    }
-    oleInitialised = true;
+  // Most threads have no OLE of their own. A thread that has it only gets
+  // S_FALSE, and the balanced uninitialise below leaves it as it was.
+  HRESULT ole = OleInitialize(nullptr);
+  if (ole != S_OK && ole != S_FALSE) {
+    ShowErrorMessage(hwnd, IDS_ERR_COMMUNICATE);
+    SetAcquireBusy(0);
+    return 0;
   }
+  const bool oleInitialised = true;
 
   OcrClient* client = nullptr;
   HRESULT hr = S_OK;

@@ -8,7 +8,7 @@
 
 namespace {
 
-// Set once at attach from the environment; only tests set the variable.
+// Set once at attach from the environment, in the test variant only.
 char captureFile[MAX_PATH];
 
 void AppendEscaped(char *out, size_t outSize, size_t &n, const char *text) {
@@ -45,8 +45,14 @@ void CaptureMessage(int32_t id, int32_t language, const char *caption, const cha
 }  // namespace
 
 void InitMessageCapture() {
+#ifdef MENULINK_TEST_BUILD
     DWORD n = GetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", captureFile, sizeof captureFile);
     if (n == 0 || n >= sizeof captureFile) captureFile[0] = '\0';
+#else
+    // The shipped library always shows its boxes: no process may redirect
+    // them through its environment.
+    captureFile[0] = '\0';
+#endif
 }
 
 int LoadLocalString(int32_t base, int32_t language, char *buf, int bufSize) {

@@ -83,7 +83,12 @@ bool IsCandidateWindow(HWND hwnd) {
 }
 
 int32_t CheckHookedWindow(HWND hwnd) {
-    if (!processState || !appTable || processState->stopHooking) return 0;
+    // The free tests first: this runs for every new or activated top-level
+    // window of every process. While the feature is off nothing new is
+    // subclassed, or each activation would release again and tell the
+    // controller once more.
+    if (!processState || !appTable || processState->stopHooking || currentSubclass || sharedData.featureDisabled)
+        return 0;
     if (!IsCandidateWindow(hwnd)) return 0;
     char fullPath[kModulePathSize];
     WindowModulePath(hwnd, fullPath, sizeof fullPath);
@@ -91,6 +96,10 @@ int32_t CheckHookedWindow(HWND hwnd) {
     char moduleName[kModulePathSize];
     ModuleNameFromPath(moduleName, sizeof moduleName, fullPath);
     if (moduleName[0] == '\0') return 0;
+
+    // Only a module that the table may hold waits for the mutex (and can
+    // see a message about it); the others are told apart without a lock.
+    if (!AppTableMayServe(moduleName)) return 0;
 
     int32_t index = -1;
     if (!AppTableFindByModule(moduleName, &index)) {

@@ -64,9 +64,12 @@ void RemoveItems(HMENU popup, uint32_t acquireId, uint32_t settingsId) {
         if (GetMenuItemID(popup, p) == acquire) RemoveMenu(popup, p, MF_BYPOSITION);
         if (GetMenuItemID(popup, p) == settings) {
             RemoveMenu(popup, p, MF_BYPOSITION);
-            // Only our own separator goes with it, never an item of the host.
+            // Only our own separator goes with it, never an item of the host:
+            // it precedes the items, or follows them when they were put first.
             if (p > 0 && (GetMenuState(popup, p - 1, MF_BYPOSITION) & MF_SEPARATOR))
                 RemoveMenu(popup, p - 1, MF_BYPOSITION);
+            else if (p == 0 && (GetMenuState(popup, 0, MF_BYPOSITION) & MF_SEPARATOR))
+                RemoveMenu(popup, 0, MF_BYPOSITION);
         }
     }
 }

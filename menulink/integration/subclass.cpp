@@ -18,28 +18,61 @@ HGLOBAL subclassMemory = nullptr;
 
 // Windows released while another procedure had been installed over ours:
 // ours stays in their chain, so it must keep passing their messages on to
-// the procedure it replaced, and a later subclassing reuses that link.
+// the procedure it replaced, and a later subclassing reuses that link. A
+// list on the process heap, so that no live link is ever overwritten; a
+// link goes when its window is destroyed.
 struct ReleasedLink {
     HWND hwnd;
     WNDPROC oldWndProc;
     int32_t unicode;
+    ReleasedLink *next;
 };
-ReleasedLink releasedLinks[8];
+ReleasedLink *releasedLinks = nullptr;
 
 ReleasedLink *FindReleasedLink(HWND hwnd) {
-    for (ReleasedLink &link : releasedLinks)
-        if (link.hwnd && link.hwnd == hwnd) return &link;
+    for (ReleasedLink *link = releasedLinks; link; link = link->next)
+        if (link->hwnd == hwnd) return link;
     return nullptr;
 }
 
-void RememberReleasedLink(HWND hwnd, WNDPROC old, int32_t unicode) {
-    ReleasedLink *slot = FindReleasedLink(hwnd);
-    for (ReleasedLink &link : releasedLinks) {
-        if (slot) break;
-        if (!link.hwnd || !IsWindow(link.hwnd)) slot = &link;
+void ForgetReleasedLink(HWND hwnd) {
+    for (ReleasedLink **at = &releasedLinks; *at; at = &(*at)->next) {
+        if ((*at)->hwnd == hwnd) {
+            ReleasedLink *gone = *at;
+            *at = gone->next;
+            HeapFree(GetProcessHeap(), 0, gone);
+            return;
+        }
     }
-    if (!slot) slot = &releasedLinks[0];
-    *slot = {hwnd, old, unicode};
+}
+
+// False when no link could be kept: the caller must then leave the window
+// subclassed, since dropping the link would swallow its messages.
+bool RememberReleasedLink(HWND hwnd, WNDPROC old, int32_t unicode) {
+    ReleasedLink *link = FindReleasedLink(hwnd);
+    if (!link) {
+        link = static_cast<ReleasedLink *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(ReleasedLink)));
+        if (!link) return false;
+        link->next = releasedLinks;
+        releasedLinks = link;
+    }
+    link->hwnd = hwnd;
+    link->oldWndProc = old;
+    link->unicode = unicode;
+    return true;
+}
+
+// Once our procedure has been in a window's chain it may be called until
+// the process ends (another subclass may keep calling it after we let go),
+// so the library must never be unloaded from this process: pinned at the
+// first subclassing.
+bool PinLibrary() {
+    static bool pinned = false;
+    if (pinned) return true;
+    HMODULE self = nullptr;
+    pinned = GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                                reinterpret_cast<LPCSTR>(&currentSubclass), &self) != FALSE;
+    return pinned;
 }
 
 LRESULT PassOn(WNDPROC old, int32_t unicode, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -64,6 +97,15 @@ void FreeRecord() {
         GlobalUnlock(subclassMemory);
         GlobalFree(subclassMemory);
         subclassMemory = nullptr;
+    }
+}
+
+// One subclassed window fewer; the last one while the feature is off tells
+// the controller that the hook may go.
+void CountOut() {
+    LONG remaining = InterlockedDecrement(&sharedData.hookedWindowCount);
+    if (sharedData.featureDisabled && remaining == 0) {
+        if (HWND controller = FindWindowA(kControllerClass, nullptr)) PostMessageA(controller, WM_CLOSE, 0, 0);
     }
 }
 
@@ -129,6 +171,7 @@ void DetectMenuLanguage(HMENU menuBar) {
 
 void SubclassWindow(HWND hwnd, const char *moduleName) {
     if (!hwnd || !IsWindow(hwnd) || currentSubclass) return;
+    if (!PinLibrary()) return;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(SubclassRecord));
     if (!memory) return;
     auto *rec = static_cast<SubclassRecord *>(GlobalLock(memory));
@@ -148,7 +191,7 @@ void SubclassWindow(HWND hwnd, const char *moduleName) {
         // again instead of installing a second copy that would call itself.
         rec->oldWndProc = link->oldWndProc;
         rec->unicode = link->unicode;
-        link->hwnd = nullptr;
+        ForgetReleasedLink(hwnd);
     } else {
         rec->oldWndProc = reinterpret_cast<WNDPROC>(GetProc(hwnd, unicode));
         if (!rec->oldWndProc || SetProc(hwnd, unicode, ours) == 0) {
@@ -178,8 +221,8 @@ void UnsubclassWindow(HWND hwnd, bool closing) {
         const auto ours = reinterpret_cast<LONG_PTR>(SubclassWndProc);
         if (GetProc(hwnd, rec->unicode) == ours)
             SetProc(hwnd, rec->unicode, reinterpret_cast<LONG_PTR>(rec->oldWndProc));
-        else
-            RememberReleasedLink(hwnd, rec->oldWndProc, rec->unicode);
+        else if (!RememberReleasedLink(hwnd, rec->oldWndProc, rec->unicode))
+            return;  // no way to keep passing its messages on: stays subclassed
         FreeRecord();
         released = true;
     }
@@ -194,18 +237,30 @@ void UnsubclassWindow(HWND hwnd, bool closing) {
     if (closing && processState) processState->stopHooking = 1;
     // Only a window that was counted in is counted out, so the count cannot
     // go below the number of windows really subclassed.
-    if (!released) return;
-    LONG remaining = InterlockedDecrement(&sharedData.hookedWindowCount);
-    if (sharedData.featureDisabled && remaining == 0) {
-        if (HWND controller = FindWindowA(kControllerClass, nullptr)) PostMessageA(controller, WM_CLOSE, 0, 0);
-    }
+    if (released) CountOut();
+}
+
+void ReleaseAtProcessExit() {
+    SubclassRecord *rec = currentSubclass;
+    // Only a record of SubclassWindow's was counted in.
+    if (!rec || !subclassMemory) return;
+    // The window goes with the process without any message of its own.
+    int32_t index = rec->appIndex;
+    FreeRecord();
+    if (index >= 0) AppTableClearRunning(index);
+    CountOut();
 }
 
 LRESULT CALLBACK SubclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     SubclassRecord *rec = currentSubclass;
     if (!rec || rec->hwnd != hwnd) {
-        if (ReleasedLink *link = FindReleasedLink(hwnd))
-            return PassOn(link->oldWndProc, link->unicode, hwnd, msg, wParam, lParam);
+        if (ReleasedLink *link = FindReleasedLink(hwnd)) {
+            WNDPROC linkOld = link->oldWndProc;
+            int32_t linkUnicode = link->unicode;
+            LRESULT result = PassOn(linkOld, linkUnicode, hwnd, msg, wParam, lParam);
+            if (msg == WM_NCDESTROY) ForgetReleasedLink(hwnd);
+            return result;
+        }
         return 0;
     }
     WNDPROC old = rec->oldWndProc;
@@ -225,33 +280,57 @@ LRESULT CALLBACK SubclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
             RemoveItems(rec);
         } else if (rec->itemsInserted == 1 && !(flags & MF_POPUP) && item != 0 &&
                    (item == rec->acquireId || item == rec->settingsId)) {
+            // The menu posts the chosen item's WM_COMMAND after it has
+            // closed, when the items are gone again: remember which of ours
+            // was the last one highlighted.
+            rec->chosenId = item;
             return 0;
+        } else if (flags != 0xFFFF) {
+            rec->chosenId = 0;
         }
         break;
     }
+    case WM_INITMENU:
+        rec->chosenId = 0;
+        break;
     case WM_INITMENUPOPUP:
         return OnInitMenuPopup(rec, hwnd, wParam, lParam);
     case WM_COMMAND: {
         UINT id = LOWORD(wParam);
         if ((id == 490 || id == 0xF060) && IsWinword(rec)) RemoveOnWinwordClose(rec, hwnd, id);
-        // Notifications of child controls carry their control's identifier;
-        // only menu and accelerator commands (no control) are ours.
-        if (id != 0 && lParam == 0 && id == rec->acquireId) {
+        // Only the choice of one of our items is ours: accelerators (high
+        // word 1), controls (lParam set) and any other use of the same
+        // number belong to the application.
+        if (id == 0 || HIWORD(wParam) != 0 || lParam != 0 || id != rec->chosenId) break;
+        rec->chosenId = 0;
+        if (id == rec->acquireId) {
             AcquireText(hwnd, rec->appIndex);
             return 0;
         }
-        if (id != 0 && lParam == 0 && id == rec->settingsId) {
+        if (id == rec->settingsId) {
             AcquireTextSettings(hwnd, rec->appIndex);
             return 0;
         }
         break;
     }
     case WM_CLOSE:
+        RemoveItems(rec);
         UnsubclassWindow(hwnd, true);
         break;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) UnsubclassWindow(hwnd, true);
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            RemoveItems(rec);
+            UnsubclassWindow(hwnd, true);
+        }
         break;
+    case WM_NCDESTROY: {
+        // A window destroyed without WM_CLOSE (DestroyWindow from a menu
+        // command, the end of its thread) is released here, once.
+        UnsubclassWindow(hwnd, true);
+        LRESULT result = PassOn(old, unicode, hwnd, msg, wParam, lParam);
+        ForgetReleasedLink(hwnd);
+        return result;
+    }
     default:
         break;
     }

@@ -24,6 +24,9 @@ struct SubclassRecord {
     // The window's own character set, kept so that its messages are not
     // converted on the way through.
     int32_t unicode;
+    // Our item last highlighted in the open menu, 0 for none: only its
+    // WM_COMMAND starts a run.
+    uint32_t chosenId;
 };
 
 // Null whenever no window of this process is subclassed.
@@ -39,6 +42,8 @@ bool IsCandidateWindow(HWND hwnd);
 void SubclassWindow(HWND hwnd, const char *moduleName);
 void UnsubclassWindow(HWND hwnd, bool closing);
 LRESULT CALLBACK SubclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Counts out a window still subclassed when the process ends.
+void ReleaseAtProcessExit();
 
 // Full module path of the module that created hwnd (size bytes, empty when
 // unknown) and its file-name part.

@@ -8,6 +8,7 @@
 
 #include "menulink/integration/error_messages.h"
 #include "menulink/integration/string_ids.h"
+#include "menulink/registry/module_names.h"
 #include "menulink/registry/persistence.h"
 #include "menulink/registry/record_text.h"
 #include "menulink/registry/shared_data.h"
@@ -142,7 +143,10 @@ int32_t AppTableAdd(HWND hwnd, const char *module, const char *path) {
 }
 
 int32_t AppTableFindByModule(const char *module, int32_t *index) {
-    const char *name = module ? module : "";
+    // Stored names are cut to the field: compare on the cut form, or a long
+    // file name would never find its own record.
+    char name[kModuleSize];
+    FitModuleName(name, sizeof name, module ? module : "");
     {
         TableGuard guard;
         if (guard.owned()) {
@@ -157,7 +161,18 @@ int32_t AppTableFindByModule(const char *module, int32_t *index) {
             return 1;
         }
     }
-    ShowErrorMessage(nullptr, IDS_ERR_REGISTER, name);
+    ShowErrorMessage(nullptr, IDS_ERR_REGISTER, module ? module : "");
+    return 0;
+}
+
+int32_t AppTableMayServe(const char *module) {
+    if (!appTable) return 0;
+    char name[kModuleSize];
+    FitModuleName(name, sizeof name, module ? module : "");
+    for (int32_t i = 0; i < UsedSlots(); ++i) {
+        const AppRecord &rec = appTable[i];
+        if (rec.enabled && FieldEqualsNoCase(rec.module, sizeof rec.module, name)) return 1;
+    }
     return 0;
 }
 

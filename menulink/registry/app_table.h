@@ -20,10 +20,15 @@ int32_t AppTableAppendRecord(const char *recordText);
 int32_t AppTableAdd(HWND hwnd, const char *module, const char *path);
 
 // Sets *index to the first slot whose module (title) equals name ignoring
-// case, or -1. 1, or 0 on a failed wait with *index unchanged;
+// case, or -1; a module name is compared as the table stores it, cut to 15
+// characters. 1, or 0 on a failed wait with *index unchanged;
 // AppTableFindByModule then shows message 317 with the name.
 int32_t AppTableFindByModule(const char *module, int32_t *index);
 int32_t AppTableFindByTitle(const char *title, int32_t *index);
+
+// 1 when an enabled record may belong to module, read without the lock (a
+// snapshot): the cheap test before a lookup that waits for the mutex.
+int32_t AppTableMayServe(const char *module);
 
 int32_t AppTableSetTitle(int32_t index, const char *text);
 int32_t AppTableSetPath(int32_t index, const char *text);

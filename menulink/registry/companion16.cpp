@@ -29,7 +29,10 @@ bool StartCompanion(HANDLE *process) {
     // the command line is tried with the folder as given.
     if (s == 0 || s >= sizeof shortFolder) CopyBounded(shortFolder, sizeof shortFolder, folder);
     char command[MAX_PATH + 32];
-    if (std::snprintf(command, sizeof command, "%slxtap16.exe /r", shortFolder) >= (int)sizeof command) return false;
+    // Quoted: a long folder with blanks would otherwise start whatever
+    // program its first word names.
+    if (std::snprintf(command, sizeof command, "\"%slxtap16.exe\" /r", shortFolder) >= (int)sizeof command)
+        return false;
 
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
@@ -69,8 +72,8 @@ void ListCompanionApps(ModuleEnumCallback callback) {
     bool started = false;
     if (window) {
         ClearAppsDone();
-        SendMessageA(window, WM_USER, 0, 0);
-        started = true;
+        // A companion that does not take the request will not answer it.
+        started = SendToPeer(window, WM_USER, 0, 0);
     } else {
         started = StartCompanion(&process);
     }

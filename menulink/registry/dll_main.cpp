@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "menulink/integration/error_messages.h"
+#include "menulink/integration/subclass.h"
 #include "menulink/registry/app_table.h"
 #include "menulink/registry/shared_data.h"
 #include "menulink/registry/table_handles.h"
@@ -90,7 +91,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     case DLL_PROCESS_ATTACH:
         return Attach(instance);
     case DLL_PROCESS_DETACH:
-        // Nothing is saved and no shared counter changes here.
+        // Nothing is saved. A window still subclassed (the process ends
+        // without closing it) is counted out, or the count would never come
+        // back to 0 and the controller never hear that the hook may go.
+        ReleaseAtProcessExit();
         ReleaseProcessObjects();
         return TRUE;
     default:

@@ -22,7 +22,7 @@ constexpr std::size_t kNameSize = 260;
 HWND CompanionWindow() { return FindWindowA(kCompanionClass, nullptr); }
 
 void NotifyCompanion(UINT msg, LPARAM lParam) {
-    if (HWND w = CompanionWindow()) SendMessageA(w, msg, 0, lParam);
+    if (HWND w = CompanionWindow()) SendToPeer(w, msg, 0, lParam);
 }
 
 bool FileExists(const char *path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
@@ -92,6 +92,13 @@ extern "C" {
 
 void WINAPI GTGetModules(ModuleEnumCallback callback) {
     if (!callback) return;
+    // The registered records are copied under the lock and reported after
+    // it is released: a slow callback must not hold every hooked process.
+    struct Listed {
+        char title[kTitleSize], module[kModuleSize];
+        int32_t enabled;
+    } listed[MAX_APPS];
+    int32_t count = 0;
     DWORD wait = AppTableLock();
     if (wait == WAIT_OBJECT_0) {
         int32_t used = sharedData.appCount;
@@ -99,15 +106,16 @@ void WINAPI GTGetModules(ModuleEnumCallback callback) {
         for (int32_t i = 0; i < used; ++i) {
             const AppRecord &rec = appTable[i];
             if (rec.enabled == 0) continue;
-            char title[kTitleSize], module[kModuleSize];
-            ReadField(title, sizeof title, rec.title, sizeof rec.title);
-            ReadField(module, sizeof module, rec.module, sizeof rec.module);
-            ReportModuleName(callback, title, module, rec.enabled);
+            Listed &entry = listed[count++];
+            ReadField(entry.title, sizeof entry.title, rec.title, sizeof rec.title);
+            ReadField(entry.module, sizeof entry.module, rec.module, sizeof rec.module);
+            entry.enabled = rec.enabled;
         }
         AppTableUnlock();
     } else {
         ShowErrorMessage(nullptr, IDS_ERR_REGISTRY);
     }
+    for (int32_t i = 0; i < count; ++i) ReportModuleName(callback, listed[i].title, listed[i].module, listed[i].enabled);
 
     OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = sizeof info;
@@ -301,10 +309,11 @@ int32_t WINAPI GTShutDown() {
 int32_t WINAPI GTDisableGlyphtap() {
     sharedData.featureDisabled = 1;
     if (sharedData.hookedWindowCount == 0) {
-        if (HWND controller = FindWindowA(kControllerClass, nullptr)) SendMessageA(controller, WM_CLOSE, 0, 0);
+        if (HWND controller = FindWindowA(kControllerClass, nullptr)) SendToPeer(controller, WM_CLOSE, 0, 0);
     }
-    if (HWND companion = CompanionWindow()) return (int32_t)SendMessageA(companion, WM_CLOSE, 0, 0);
-    return 0;
+    LRESULT answer = 0;
+    if (HWND companion = CompanionWindow()) SendToPeer(companion, WM_CLOSE, 0, 0, &answer);
+    return (int32_t)answer;
 }
 
 void WINAPI GTEnableGlyphtap() { sharedData.featureDisabled = 0; }
@@ -315,13 +324,18 @@ int32_t WINAPI GTGetRunningApps(HWND owner) {
     if (!LanguageHasStrings(language)) language = kLangEnglish;
     char caption[64];
     LoadLocalString(IDS_GLYPHTAP, language, caption, sizeof caption);
+    // The buffer is sized from the text: some translations are longer than
+    // the English one.
+    char intro[512];
+    std::size_t introLength = (std::size_t)LoadLocalString(IDS_CANNOT_CLOSE, language, intro, sizeof intro);
     HANDLE heap = GetProcessHeap();
     for (;;) {
         RunningScan scan = {};
-        scan.capacity = 145;
+        scan.capacity = introLength + 1 > 145 ? introLength + 1 : 145;
         scan.text = static_cast<char *>(HeapAlloc(heap, HEAP_ZERO_MEMORY, scan.capacity));
         if (!scan.text) return 0;
-        scan.length = (std::size_t)LoadLocalString(IDS_CANNOT_CLOSE, language, scan.text, (int)scan.capacity);
+        std::memcpy(scan.text, intro, introLength + 1);
+        scan.length = introLength;
         EnumWindows(RunningAppsEnumProc, reinterpret_cast<LPARAM>(&scan));
         if (!scan.found) {
             HeapFree(heap, 0, scan.text);

@@ -27,6 +27,14 @@ void RunningListAppend(const char *module, const char *title, int32_t flag) {
     *tail = node;
 }
 
+bool SendToPeer(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT *result) {
+    DWORD_PTR answer = 0;
+    bool answered =
+        SendMessageTimeoutA(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_NORMAL, kPeerReplyMs, &answer) != 0;
+    if (result) *result = answered ? static_cast<LRESULT>(answer) : 0;
+    return answered;
+}
+
 void RunningListFree() {
     while (runningList) {
         RunningAppNode *next = runningList->next;
@@ -103,8 +111,13 @@ int32_t FindPasteMenuLanguage(HWND hwnd) {
         if (!edit || edit == bar) continue;
         bool havePaste = FindPaste(edit, language) != nullptr;
         if (!havePaste) {
-            // Some applications fill their Edit menu only when it opens.
-            SendMessageA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), position);
+            // Some applications fill their Edit menu only when it opens. One
+            // that does not answer in time is not known to have Paste: it is
+            // not listed, and not asked again for every other language.
+            DWORD_PTR ignored = 0;
+            if (!SendMessageTimeoutA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), position,
+                                     SMTO_ABORTIFHUNG | SMTO_NORMAL, kPeerReplyMs, &ignored))
+                return 0;
             havePaste = FindPaste(edit, language) != nullptr;
         }
         if (havePaste) {

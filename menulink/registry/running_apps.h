@@ -53,3 +53,11 @@ void ListCompanionApps(ModuleEnumCallback callback);
 // Longest wait for the companion's "AppsDone".
 constexpr DWORD kAppsDoneWaitMs = 10000;
 constexpr const char *kCompanionClass = "Korvane.Glyphtap16";
+
+// Longest wait for another program's window to answer a message: a hung
+// application must not freeze the caller.
+constexpr UINT kPeerReplyMs = 2000;
+
+// SendMessageA with that bound. False when the window did not answer (hung,
+// gone, or too slow); *result is then 0.
+bool SendToPeer(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT *result = nullptr);

@@ -3,7 +3,8 @@
 #   check-menulink-exports.sh path/to/menulink.dll
 # - every export name is undecorated (no stdcall "@N", no leading "_");
 # - every name listed in menulink/registry/menulink.def is exported;
-# - the ten names of the hook and the management interface are exported;
+# - the ten names of the hook and the management interface are exported,
+#   and nothing else (by name or by ordinal);
 # - GTHook is ordinal 1 and CallWndHook ordinal 3;
 # - the .sdata section carries the SHARED flag.
 set -uo pipefail
@@ -37,11 +38,19 @@ while read -r name; do
   grep -qx "$name" <<<"$names" || err "$name is listed in menulink.def but not exported"
 done < <(sed -e 's/;.*//' "$def" | awk '/^[[:space:]]*EXPORTS/ {e=1; next} /^[[:space:]]*[A-Z]+[[:space:]]*$/ {e=0} e && NF {print $1}')
 
-# Required whatever the .def file says.
-for name in GTHook CallWndHook GTGetModules GTRegisterNewApp GTUnregisterApp GTListUpdate \
-            GTShutDown GTDisableGlyphtap GTEnableGlyphtap GTGetRunningApps; do
+# Required whatever the .def file says, and nothing else: test entry points
+# in a shipped library would let any process read and change the table.
+ten="GTHook CallWndHook GTGetModules GTRegisterNewApp GTUnregisterApp GTListUpdate
+     GTShutDown GTDisableGlyphtap GTEnableGlyphtap GTGetRunningApps"
+for name in $ten; do
   grep -qx "$name" <<<"$names" || err "$name is not exported"
 done
+for n in $names; do
+  grep -qw -- "$n" <<<"$ten" || err "exports $n, which is not one of the ten names"
+done
+# Exports by ordinal only have no name to list.
+count=$(awk '/^Export Address Table -- Ordinal Base/ {t=1; next} t && /^[[:space:]]*$/ {exit} t && /Export RVA/ {n++} END {print n+0}' <<<"$pe")
+[ "$count" -le 10 ] || err "$count exported entries, more than the ten names"
 
 for pair in GTHook:1 CallWndHook:3; do
   name=${pair%%:*} want=${pair##*:}

@@ -33,6 +33,10 @@ enum Action : WPARAM {
     kClearLog = 7,       // forgets the commands and selections seen so far
     kActivateApp = 8,    // WM_ACTIVATEAPP, as when the user comes back
     kCloseWindow = 9,    // WM_CLOSE, from the window's own thread
+    kDestroyWindow = 10, // DestroyWindow without WM_CLOSE, as File > Exit may do
+    kSubclassOver = 11,  // the editor subclasses its window over whatever is there
+    kUnloadLibrary = 12, // FreeLibrary on menulink.dll until it is gone: 1 gone, 2 not
+    kExitProcess = 13,   // ExitProcess with the window still open
 };
 
 struct Options {
@@ -52,6 +56,24 @@ std::vector<UINT> commandsSeen, selectionsSeen;
 constexpr size_t kLogLimit = 4096;
 
 LRESULT CALLBACK EditorProc(HWND, UINT, WPARAM, LPARAM);
+
+// The editor's own subclass over another program's (a macro tool or
+// accessibility aid would do the same): passes everything on.
+WNDPROC procBelow = nullptr;
+LRESULT CALLBACK OuterProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcA(procBelow, hwnd, msg, wParam, lParam);
+}
+
+// What a host does that loaded the library itself (or whose hook went):
+// release it until the loader has really unmapped it.
+LRESULT UnloadLibrary() {
+    for (int i = 0; i < 100000; ++i) {
+        HMODULE library = GetModuleHandleA("menulink.dll");
+        if (!library) return 1;
+        if (!FreeLibrary(library)) break;
+    }
+    return GetModuleHandleA("menulink.dll") ? 2 : 1;
+}
 
 void Append(std::string &out, const char *format, ...) {
     char line[512];
@@ -117,6 +139,15 @@ LRESULT DoAction(HWND hwnd, WPARAM action, LPARAM arg) {
         return 1;
     case kActivateApp:
         return SendMessageA(hwnd, WM_ACTIVATEAPP, TRUE, 0);
+    case kDestroyWindow:
+        return DestroyWindow(hwnd);
+    case kSubclassOver:
+        procBelow = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
+        return SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OuterProc)) != 0;
+    case kUnloadLibrary:
+        return UnloadLibrary();
+    case kExitProcess:
+        ExitProcess(0);
     case kCloseWindow:
         if (options.owned && windows[0] && hwnd != windows[0]) SendMessageA(windows[0], WM_CLOSE, 0, 0);
         return SendMessageA(hwnd, WM_CLOSE, 0, 0);

@@ -52,7 +52,7 @@ int main() {
     char path[MAX_PATH];
     std::string dir(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
     dir = dir.substr(0, dir.find_last_of('\\') + 1);
-    HMODULE lib = LoadLibraryA((dir + "menulink.dll").c_str());
+    HMODULE lib = LoadLibraryA((dir + "testlib\\menulink.dll").c_str());
     auto internals = lib ? ProcAddress<MenulinkInternalsProc>(lib, "MenulinkInternals") : nullptr;
     auto hookProc = lib ? ProcAddress<HOOKPROC>(lib, "CallWndHook") : nullptr;
     auto gtHook = lib ? ProcAddress<HHOOK(WINAPI *)(HHOOK)>(lib, "GTHook") : nullptr;

@@ -126,7 +126,8 @@ int main() {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    std::string cmd = "\"" + BinDir() + "controller.exe\" --log \"" + TempFile("menulink-e2e-controller.log") + "\"";
+    std::string cmd = "\"" + BinDir() + "controller.exe\" --dll \"" + BinDir() + "testlib\\menulink.dll\" --log \"" +
+                      TempFile("menulink-e2e-controller.log") + "\"";
     Check(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE,
           "controller started");
     Check(WaitForSingleObject(ready, 15000) == WAIT_OBJECT_0, "controller ready");
@@ -168,18 +169,37 @@ int main() {
                 again.size() >= 4 ? again[again.size() - 4].id.c_str() : "", again.size() >= 3 ? again[again.size() - 3].id.c_str() : "");
     CloseMenu(notepad);
 
-    // Choosing "Acquire Text..." (no OCR server in this bed, so the run only
-    // reports its error, captured to a file) must stop at the library; a
-    // command of notepad's own that changes nothing must get through.
+    // Choosing "Acquire Text..." from the keyboard, as a user would (no
+    // OCR server in this bed, so the run only reports its error, captured
+    // to a file), must stop at the library; a command of notepad's own that
+    // changes nothing, and the item's number sent without choosing it, must
+    // get through.
     if (again.size() >= 4) {
         UINT acquireId = static_cast<UINT>(std::stoul(again[again.size() - 4].id));
         const UINT harmless = 1;
-        SendMessageTimeoutA(notepad, WM_COMMAND, MAKEWPARAM(acquireId, 0), 0, SMTO_ABORTIFHUNG, 30000, &r);
+        std::string messages = "C:\\windows\\temp\\menulink-e2e-messages.txt";
+        DeleteFileA(messages.c_str());
+        OpenFileMenu(notepad);
+        // From the first item up: Exit, the settings item, "Acquire Text...".
+        for (int k = 0; k < 3; ++k) {
+            PostMessageA(notepad, WM_KEYDOWN, VK_UP, 0);
+            PostMessageA(notepad, WM_KEYUP, VK_UP, 0xC0000001);
+            Sleep(200);
+        }
+        PostMessageA(notepad, WM_KEYDOWN, VK_RETURN, 0);
+        PostMessageA(notepad, WM_KEYUP, VK_RETURN, 0xC0000001);
+        bool ran = false;
+        for (int i = 0; i < 150 && !ran; ++i) {
+            Sleep(100);
+            ran = GetFileAttributesA(messages.c_str()) != INVALID_FILE_ATTRIBUTES;
+        }
+        Check(ran, "choosing Acquire Text... started a run");
         SendMessageTimeoutA(notepad, WM_COMMAND, MAKEWPARAM(harmless, 0), 0, SMTO_ABORTIFHUNG, 5000, &r);
+        SendMessageTimeoutA(notepad, WM_COMMAND, MAKEWPARAM(acquireId, 0), 0, SMTO_ABORTIFHUNG, 5000, &r);
         Dump(notepad);
-        std::string expectedSeen = " " + std::to_string(harmless);
+        std::string expectedSeen = " " + std::to_string(harmless) + " " + std::to_string(acquireId);
         Check(commandsSeen == expectedSeen,
-              "only the harmless command reached notepad (seen:" + commandsSeen + ", acquire " +
+              "only notepad's own commands reached notepad (seen:" + commandsSeen + ", acquire " +
                   std::to_string(acquireId) + ")");
         char title[128] = {};
         GetWindowTextA(notepad, title, sizeof title);

@@ -56,7 +56,7 @@ std::vector<std::string> ServerCalls() {
 
 const MenulinkInternalsTable* Library() {
   static const MenulinkInternalsTable* table = [] {
-    HMODULE dll = LoadLibraryW(Bin(L"menulink.dll").c_str());
+    HMODULE dll = LoadLibraryW(Bin(L"testlib\\menulink.dll").c_str());
     auto proc = dll ? ProcAddress<MenulinkInternalsProc>(dll, "MenulinkInternals") : nullptr;
     return proc ? proc() : nullptr;
   }();
@@ -105,7 +105,7 @@ class OcrE2eTest : public ::testing::Test {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MenulinkController.Ready");
     ResetEvent(ready);
     controller = new e2e::Process;
-    ASSERT_TRUE(controller->Start(Bin(L"controller.exe"), L"--lifetime 300000"));
+    ASSERT_TRUE(controller->Start(Bin(L"controller.exe"), L"--dll \"" + Bin(L"testlib\\menulink.dll") + L"\" --lifetime 300000"));
     ASSERT_EQ(WaitForSingleObject(ready, 20000), WAIT_OBJECT_0) << "controller hooked";
     CloseHandle(ready);
   }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "menulink/integration/acquire_codes.h"
 #include "menulink/integration/acquire_poll.h"
 #include "menulink/integration/ocr_format.h"
@@ -60,25 +62,38 @@ struct FakeServer {
   int calls = 0;
 };
 uint32_t fakeClock;
+std::vector<uint32_t> pauses;
 int32_t FakeBusy(void* p) {
   auto* s = static_cast<FakeServer*>(p);
   ++s->calls;
-  fakeClock += 7;
+  fakeClock += 1;  // a quick answer: the waiting is the pause's
   return s->busyAnswers < 0 || s->calls <= s->busyAnswers ? 1 : 0;
 }
 uint32_t FakeNow() { return fakeClock; }
+void FakePause(uint32_t ms) {
+  pauses.push_back(ms);
+  fakeClock += ms;
+}
 
-TEST(BusyPoll, EndsAtIdleOrAtTheLimit) {
+TEST(BusyPoll, EndsAtIdleOrAtTheLimitAndPausesBetweenQuestions) {
   FakeServer ready{3};
   fakeClock = 0;
-  EXPECT_TRUE(PollUntilNotBusy(FakeBusy, &ready, FakeNow, 1000));
+  pauses.clear();
+  EXPECT_TRUE(PollUntilNotBusy(FakeBusy, &ready, FakeNow, FakePause, 1000, 100));
   EXPECT_EQ(ready.calls, 4);
+  EXPECT_EQ(pauses, (std::vector<uint32_t>{100, 100, 100}));
 
+  // A server that never becomes idle is asked about ten times a second, not
+  // tens of thousands of times, and the wait still ends at the limit even
+  // though the tick counter wraps meanwhile.
   FakeServer never{-1};
-  fakeClock = 0xFFFFFF00u;  // the tick counter wraps during the wait
-  EXPECT_FALSE(PollUntilNotBusy(FakeBusy, &never, FakeNow, 1000));
-  EXPECT_GE(never.calls * 7, 1000);
-  EXPECT_LT(never.calls * 7, 1000 + 14);
+  fakeClock = 0xFFFFFF00u;
+  pauses.clear();
+  EXPECT_FALSE(PollUntilNotBusy(FakeBusy, &never, FakeNow, FakePause, 60000, 100));
+  EXPECT_LE(never.calls, 60000 / 100 + 1);
+  EXPECT_GE(never.calls, 60000 / 101);
+  // The last pause ends at the limit; one last question follows it.
+  EXPECT_EQ(fakeClock - 0xFFFFFF00u, 60001u);
 }
 
 }  // namespace

@@ -43,6 +43,8 @@ std::string BinDir() {
     return s.substr(0, s.find_last_of('\\') + 1);
 }
 
+std::string LibraryPath() { return BinDir() + "testlib\\menulink.dll"; }
+
 std::string TempDir() {
     char path[MAX_PATH];
     GetTempPathA(MAX_PATH, path);
@@ -55,7 +57,7 @@ const MenulinkInternalsTable *Internals() {
     static const MenulinkInternalsTable *table = [] {
         // Messages of the library in this process go to a file, never a box.
         SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", (TempDir() + "driver-messages.txt").c_str());
-        HMODULE dll = LoadLibraryA((BinDir() + "menulink.dll").c_str());
+        HMODULE dll = LoadLibraryA(LibraryPath().c_str());
         if (!dll) return static_cast<const MenulinkInternalsTable *>(nullptr);
         auto proc = ProcAddress<MenulinkInternalsProc>(dll, "MenulinkInternals");
         const MenulinkInternalsTable *t = proc ? proc() : nullptr;
@@ -70,6 +72,11 @@ const MenulinkInternalsTable *Internals() {
         return t;
     }();
     return table;
+}
+
+HMODULE LibraryModule() {
+    if (!Internals()) return nullptr;
+    return GetModuleHandleA(LibraryPath().c_str());
 }
 
 int32_t RegisterModule(const std::string &module) {
@@ -102,7 +109,8 @@ Controller::Controller(bool stay) {
     DeleteFileA(log_.c_str());
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "MenulinkController.Ready");
     ResetEvent(ready);
-    std::string cmd = "\"" + BinDir() + "controller.exe\" --log \"" + log_ + "\" --lifetime 240000";
+    std::string cmd = "\"" + BinDir() + "controller.exe\" --dll \"" + LibraryPath() + "\" --log \"" + log_ +
+                      "\" --lifetime 240000";
     if (stay) cmd += " --stay";
     if (Launch(cmd, &pi_)) started_ = WaitForSingleObject(ready, 10000) == WAIT_OBJECT_0;
     CloseHandle(ready);
@@ -126,7 +134,7 @@ void Controller::Quit() {
     }
 }
 
-Editor::Editor(const std::string &module, const std::string &args) {
+Editor::Editor(const std::string &module, const std::string &args) : module_(module) {
     static int counter = 0;
     std::string exe = TempDir() + module;
     CopyFileA((BinDir() + "testeditor.exe").c_str(), exe.c_str(), FALSE);

@@ -10,10 +10,18 @@
 #include <vector>
 
 #include "menulink/registry/internals.h"
+#include "common/proc_address.h"
 
 const MenulinkInternalsTable *Internals();
 std::string BinDir();
 std::string TempDir();
+// The test variant of the library (the one with the test entry points).
+std::string LibraryPath();
+
+// An export of the library loaded here, as the type F it really has (null
+// when missing).
+HMODULE LibraryModule();
+template <class F> F Export(const char *name) { return ProcAddress<F>(LibraryModule(), name); }
 
 // Slot of module in the shared table, added and enabled when missing.
 int32_t RegisterModule(const std::string &module);
@@ -63,6 +71,7 @@ struct EditorReport {
 enum EditorAction : WPARAM {
     kOpenFileMenu = 1, kMenuClosed = 2, kSelectItem = 3, kCommand = 4, kKeyboardMenu = 5,
     kEndMenu = 6, kClearLog = 7, kActivateApp = 8, kCloseWindow = 9,
+    kDestroyWindow = 10, kSubclassOver = 11, kUnloadLibrary = 12, kExitProcess = 13,
 };
 
 class Editor {
@@ -74,6 +83,7 @@ public:
     HWND Window() const { return hwnd_; }
     HWND SecondWindow() const;
     std::string Messages() const;  // what the library showed, if anything
+    const std::string &Module() const { return module_; }
     EditorReport Report(HWND which = nullptr);
     LRESULT Action(EditorAction action, LPARAM arg = 0, HWND which = nullptr);
     void Close();
@@ -83,7 +93,7 @@ public:
 private:
     PROCESS_INFORMATION pi_{};
     HWND hwnd_ = nullptr;
-    std::string class_, report_, messages_;
+    std::string class_, report_, messages_, module_;
 };
 
 // A module name unique to this run, 8.3 and at most 15 characters.

@@ -238,7 +238,7 @@ TEST(Child, ListsWithOneWindow) {
     if (!GetEnvironmentVariableA("MLMGMT_CHILD_OUT", out, MAX_PATH)) GTEST_SKIP() << "only run as a child";
     char bin[MAX_PATH];
     ASSERT_TRUE(GetEnvironmentVariableA("MLMGMT_BIN", bin, MAX_PATH));
-    HMODULE dll = LoadLibraryA((std::string(bin) + "menulink.dll").c_str());
+    HMODULE dll = LoadLibraryA((std::string(bin) + "testlib\\menulink.dll").c_str());
     ASSERT_NE(dll, nullptr);
     using Cb = void(WINAPI *)(const char *, int32_t);
     auto getModules = ProcAddress<void(WINAPI *)(Cb)>(dll, "GTGetModules");

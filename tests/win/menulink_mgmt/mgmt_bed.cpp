@@ -24,7 +24,7 @@ HMODULE Dll() {
         DeleteFileA(captureFile.c_str());
         // Read by the library at attach.
         SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", captureFile.c_str());
-        return LoadLibraryA((BinDir() + "menulink.dll").c_str());
+        return LoadLibraryA((BinDir() + "testlib\\menulink.dll").c_str());
     }();
     return dll;
 }

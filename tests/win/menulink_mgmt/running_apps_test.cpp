@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "tests/win/menulink_mgmt/mgmt_bed.h"
 
 namespace {
@@ -67,7 +69,7 @@ public:
     ControllerRun() {
         HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "MenulinkController.Ready");
         ResetEvent(ready);
-        std::string cmd = "\"" + BinDir() + "controller.exe\" --lifetime 120000 --stay";
+        std::string cmd = "\"" + BinDir() + "controller.exe\" --dll \"" + BinDir() + "testlib\\menulink.dll\" --lifetime 120000 --stay";
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         if (CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
@@ -151,6 +153,22 @@ TEST(RunningApps, HookedNotepadIsNamedCancelGivesOneRetryAfterCloseGivesZero) {
     ASSERT_EQ(WaitForSingleObject(t, 10000), WAIT_OBJECT_0);
     CloseHandle(t);
     EXPECT_EQ(call.result, 1);
+
+    // In French, whose sentence is longer than the English one: whole, and
+    // the application after it.
+    SetIniValue("Settings", "UILang", "1");
+    char french[512] = "";
+    ASSERT_GT(Internals()->loadLocalString(312, 1, french, sizeof french), 150);
+    call = BoxCall{};
+    t = CreateThread(nullptr, 0, AskRunningApps, &call, 0, &call.thread);
+    box = FindBox(call.thread);
+    ASSERT_NE(box.box, nullptr);
+    EXPECT_EQ(box.text.substr(0, std::strlen(french)), french);
+    EXPECT_NE(box.text.find("Notepad", std::strlen(french)), std::string::npos) << box.text;
+    PostMessageA(box.box, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_EQ(WaitForSingleObject(t, 10000), WAIT_OBJECT_0);
+    CloseHandle(t);
+    SetIniValue("Settings", "UILang", "0");
 
     // Asked again; notepad is closed while the box is up, then Retry.
     call = BoxCall{};

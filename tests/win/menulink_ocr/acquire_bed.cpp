@@ -42,7 +42,7 @@ void Load() {
   if (dll) return;
   // Messages go to a file instead of boxes; read at attach.
   SetEnvironmentVariableW(L"MENULINK_CAPTURE_MESSAGES_TO", BesideExe(L"ocr-messages.txt").c_str());
-  dll = LoadLibraryW(BesideExe(L"menulink.dll").c_str());
+  dll = LoadLibraryW(BesideExe(L"testlib\\menulink.dll").c_str());
   if (!dll) return;
   auto reg = ProcAddress<MenulinkInternalsProc>(dll, "MenulinkInternals");
   auto runs = ProcAddress<MenulinkAcquireInternalsProc>(dll, "MenulinkAcquireInternals");

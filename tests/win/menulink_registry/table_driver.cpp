@@ -142,7 +142,11 @@ int Run(const std::vector<std::string> &a) {
     auto num = [&](size_t i) { return (int32_t)std::atoi(arg(i)); };
 
     if (c == "load") {
-        dll = LoadLibraryA("menulink.dll");
+        // The test variant beside the driver, as every host would load it.
+        char path[MAX_PATH];
+        DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string dir(path, n);
+        dll = LoadLibraryA((dir.substr(0, dir.find_last_of('\\') + 1) + "testlib\\menulink.dll").c_str());
         if (!dll) {
             std::printf("load 0\n");
             return 1;
