@@ -22,6 +22,11 @@ namespace {
 
 LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
 
+// An export of the library as the type F it really has.
+template <class F> F Export(HMODULE lib, const char *name) {
+    return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(lib, name)));
+}
+
 // Microseconds per top-level window with a menu bar, created, activated
 // and destroyed: the median over n, and the longest in *longest.
 double CreateCost(int n, double *longest) {
@@ -101,8 +106,12 @@ int main() {
         return 1;
     }
     HMODULE lib = GetModuleHandleA("menulink.dll");
-    auto hookProc = reinterpret_cast<HOOKPROC>(GetProcAddress(lib, "CallWndHook"));
-    auto gtHook = reinterpret_cast<HHOOK(WINAPI *)(HHOOK)>(GetProcAddress(lib, "GTHook"));
+    auto hookProc = Export<HOOKPROC>(lib, "CallWndHook");
+    auto gtHook = Export<HHOOK(WINAPI *)(HHOOK)>(lib, "GTHook");
+    if (!hookProc || !gtHook) {
+        std::printf("waitbench: the hook exports are missing\n");
+        return 1;
+    }
     WNDCLASSA wc = {};
     wc.lpfnWndProc = Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
