@@ -35,7 +35,7 @@ test: native win64 win32
 run: win64
 	@bash tools/build/run-demo.sh
 
-bench: native win64
+bench: native win64 win32
 	@bash tests/bench/run.sh
 
 release: win32

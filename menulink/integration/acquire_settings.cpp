@@ -3,14 +3,14 @@
 #include "menulink/integration/acquire_internal.h"
 #include "menulink/integration/error_messages.h"
 #include "menulink/integration/string_ids.h"
-#include "menulink/registry/shared_data.h"
 
 #include <ole2.h>
 
 namespace {
 
-int32_t Leave(bool oleInitialised) {
-  if (oleInitialised) OleUninitialize();
+// Every way out after OleInitialize succeeded.
+int32_t Leave() {
+  OleUninitialize();
   return 0;
 }
 
@@ -26,14 +26,13 @@ int32_t AcquireTextSettings(HWND hwnd, int32_t) {
     SetAcquireBusy(0);
     return 0;
   }
-  const bool oleInitialised = true;
 
   OcrClient* client = nullptr;
   HRESULT hr = S_OK;
   if (StartIdleServer(&client, &hr) != ServerStart::Ready) {
     ShowErrorMessage(hwnd, IDS_ERR_COMMUNICATE);
     SetAcquireBusy(0);
-    return Leave(oleInitialised);
+    return Leave();
   }
 
   int32_t code = client->StartSession(static_cast<int32_t>(reinterpret_cast<INT_PTR>(hwnd)));
@@ -44,7 +43,7 @@ int32_t AcquireTextSettings(HWND hwnd, int32_t) {
     client->Release();
     if (!IsSilentSessionFailure(code)) ShowErrorMessage(hwnd, IDS_ERR_COMMUNICATE);
     SetAcquireBusy(0);
-    return Leave(oleInitialised);
+    return Leave();
   }
 
   code = client->OptionDialog(OptionDialogArgument(version));
@@ -52,7 +51,7 @@ int32_t AcquireTextSettings(HWND hwnd, int32_t) {
 
   client->EndSession();
   client->Release();
-  if (oleInitialised) OleUninitialize();
+  OleUninitialize();
   SetAcquireBusy(0);
   return 1;
 }

@@ -7,7 +7,7 @@
 //
 //   testeditor [--lang N] [--layout standard|noexit|close|exitfirst|ids1500]
 //              [--arquivo] [--close-grayed] [--class NAME] [--title TEXT]
-//              [--second] [--owned] [--nomenu] [--unicode] [--cancel-close]
+//              [--second] [--windows N] [--owned] [--nomenu] [--unicode] [--cancel-close]
 //              [--report FILE] [--lifetime MS]
 
 #include <windows.h>
@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <map>
 #include <vector>
 
 #include "tools/testeditor/menus.h"
@@ -44,6 +45,7 @@ struct Options {
     std::string className = "MenulinkTestEditor";
     std::string title = "Untitled - Test Editor";
     std::string report;
+    int windows = 1;  // top-level windows with menus, "Window N - Test Editor" after the first
     bool second = false, owned = false, noMenu = false, unicode = false, cancelClose = false;
     DWORD lifetimeMs = 0;
 };
@@ -59,9 +61,9 @@ LRESULT CALLBACK EditorProc(HWND, UINT, WPARAM, LPARAM);
 
 // The editor's own subclass over another program's (a macro tool or
 // accessibility aid would do the same): passes everything on.
-WNDPROC procBelow = nullptr;
+std::map<HWND, WNDPROC> procBelow;
 LRESULT CALLBACK OuterProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return CallWindowProcA(procBelow, hwnd, msg, wParam, lParam);
+    return CallWindowProcA(procBelow[hwnd], hwnd, msg, wParam, lParam);
 }
 
 // What a host does that loaded the library itself (or whose hook went):
@@ -142,7 +144,7 @@ LRESULT DoAction(HWND hwnd, WPARAM action, LPARAM arg) {
     case kDestroyWindow:
         return DestroyWindow(hwnd);
     case kSubclassOver:
-        procBelow = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
+        procBelow[hwnd] = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
         return SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OuterProc)) != 0;
     case kUnloadLibrary:
         return UnloadLibrary();
@@ -199,6 +201,7 @@ bool ParseArgs(int argc, char **argv) {
         else if (a == "--report" && next(&v)) options.report = v;
         else if (a == "--lifetime" && next(&v)) options.lifetimeMs = static_cast<DWORD>(std::strtoul(v, nullptr, 10));
         else if (a == "--second") options.second = true;
+        else if (a == "--windows" && next(&v)) options.windows = std::atoi(v);
         else if (a == "--owned") options.owned = true;
         else if (a == "--nomenu") options.noMenu = true;
         else if (a == "--unicode") options.unicode = true;
@@ -263,6 +266,8 @@ int main(int argc, char **argv) {
     } else {
         windows[0] = CreateEditorWindow(instance, nullptr, !options.noMenu, 20, options.title);
         if (options.second) windows[1] = CreateEditorWindow(instance, nullptr, !options.noMenu, 460, "Second - Test Editor");
+        for (int n = 2; n <= options.windows; ++n)
+            CreateEditorWindow(instance, nullptr, !options.noMenu, 20 + 10 * n, "Window " + std::to_string(n) + " - Test Editor");
     }
     if (!windows[0]) return 4;
     if (options.lifetimeMs) SetTimer(nullptr, 0, options.lifetimeMs, nullptr);

@@ -104,6 +104,10 @@ int main() {
     HMODULE lib = GetModuleHandleA("menulink.dll");
     auto hookProc = ProcAddress<HOOKPROC>(lib, "CallWndHook");
     auto gtHook = ProcAddress<HHOOK(WINAPI *)(HHOOK)>(lib, "GTHook");
+    if (!hookProc || !gtHook) {
+        std::printf("waitbench: the hook exports are missing\n");
+        return 1;
+    }
     WNDCLASSA wc = {};
     wc.lpfnWndProc = Proc;
     wc.hInstance = GetModuleHandleA(nullptr);

@@ -173,6 +173,10 @@ std::string Editor::Messages() const { return ReadFile(messages_); }
 
 HWND Editor::SecondWindow() const { return FindWindowA(class_.c_str(), "Second - Test Editor"); }
 
+HWND Editor::NthWindow(int n) const {
+    return FindWindowA(class_.c_str(), ("Window " + std::to_string(n) + " - Test Editor").c_str());
+}
+
 bool Editor::Exited(DWORD ms) { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0; }
 
 void Editor::Kill() {

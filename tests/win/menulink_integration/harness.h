@@ -82,6 +82,7 @@ public:
     bool Started() const { return hwnd_ != nullptr; }
     HWND Window() const { return hwnd_; }
     HWND SecondWindow() const;
+    HWND NthWindow(int n) const;  // of --windows, from 2 on
     std::string Messages() const;  // what the library showed, if anything
     const std::string &Module() const { return module_; }
     EditorReport Report(HWND which = nullptr);

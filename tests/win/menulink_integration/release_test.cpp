@@ -41,6 +41,40 @@ TEST(Release, LibraryStaysLoadedWhileAnotherSubclassStillCallsIt) {
     ReleaseRegistrations();
 }
 
+TEST(Release, EveryWindowReleasedUnderAnotherSubclassKeepsItsMessages) {
+    ASSERT_NE(Internals(), nullptr);
+    Controller controller(true);
+    ASSERT_TRUE(controller.Started());
+    std::string module = UniqueModule("TV");
+    int32_t index = RegisterModule(module);
+    ASSERT_GE(index, 0);
+    // One window after another is served, covered by the editor's own
+    // subclass and released: more links to keep than any fixed number.
+    const int n = 12;
+    Editor editor(module, "--windows " + std::to_string(n));
+    ASSERT_TRUE(editor.Started());
+    std::vector<HWND> windows{editor.Window()};
+    for (int k = 2; k <= n; ++k) windows.push_back(editor.NthWindow(k));
+    for (HWND w : windows) {
+        ASSERT_NE(w, nullptr);
+        editor.Action(kActivateApp, 0, w);
+        ASSERT_TRUE(editor.Report(w).subclassed);
+        ASSERT_EQ(editor.Action(kSubclassOver, 0, w), 1);
+        Internals()->disable(index);
+        editor.Action(kClearLog, 0, w);
+        Internals()->enable(index);
+    }
+    for (size_t k = 0; k < windows.size(); ++k) {
+        HWND w = windows[k];
+        editor.Action(kClearLog, 0, w);
+        editor.Action(kCommand, 102, w);
+        EditorReport r = editor.Report(w);
+        EXPECT_TRUE(r.ok) << "window " << k + 1 << " no longer answers";
+        EXPECT_EQ(r.commands, std::vector<unsigned>{102});
+    }
+    ReleaseRegistrations();
+}
+
 TEST(Release, WindowsEndedWithoutCloseAreCountedOutOnce) {
     ASSERT_NE(Internals(), nullptr);
     SharedSection *shared = Internals()->shared;
