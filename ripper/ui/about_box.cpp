@@ -1,6 +1,5 @@
 #include "ripper/ui/about_box.h"
 
-
 #include <vector>
 
 #include "ripper/engine/twips.h"
