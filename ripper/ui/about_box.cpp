@@ -1,7 +1,5 @@
 #include "ripper/ui/about_box.h"
 
-#include <shellapi.h>
-
 #include <vector>
 
 #include "ripper/engine/twips.h"

@@ -207,6 +207,7 @@ TEST_F(RealPartsSession, AbortDuringASlowReadKeepsTheWindowLive) {
   std::atomic<bool> stop{false};
   std::atomic<DWORD> worst{0};
   std::atomic<int> probes{0};
+  std::atomic<bool> watcherDone{false};
   std::thread watcher([&] {
     HWND form2 = nullptr;
     while (!stop && !((form2 = FindWindowW(WQ_FORM2_CLASS, nullptr)) && IsWindowVisible(form2))) Sleep(5);
@@ -228,17 +229,19 @@ TEST_F(RealPartsSession, AbortDuringASlowReadKeepsTheWindowLive) {
       ++probes;
       Sleep(20);
     }
+    watcherDone = true;
   });
   const DWORD begun = GetTickCount();
   RunSession(host);
-  // Until the window shows DONE and for a while after.
+  // Until the window shows DONE and for a while after; the UI thread keeps
+  // answering until the watcher's last probe is over.
   const DWORD ended = GetTickCount();
-  while (GetTickCount() - ended < 300) {
+  while (!watcherDone) {
+    if (GetTickCount() - ended > 300) stop = true;
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
     Sleep(5);
   }
-  stop = true;
   watcher.join();
   EXPECT_EQ(messages, std::vector<std::wstring>{L"Ripping and Encoding Aborted"});
   EXPECT_EQ(Undated(), (std::vector<std::string>{"Reading Track  01,   01 Track(s) left", "Reading Aborted", ""}));
