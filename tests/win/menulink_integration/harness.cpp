@@ -253,3 +253,12 @@ std::string EditorReport::Texts() const {
     for (const MenuItem &i : items) s += (s.empty() ? "" : "|") + (i.separator ? std::string("-") : i.text);
     return s;
 }
+
+bool SameMenu(const EditorReport &a, const EditorReport &b) {
+    if (a.items.size() != b.items.size()) return false;
+    for (size_t i = 0; i < a.items.size(); ++i) {
+        const MenuItem &x = a.items[i], &y = b.items[i];
+        if (x.separator != y.separator || x.id != y.id || x.state != y.state || x.text != y.text) return false;
+    }
+    return true;
+}

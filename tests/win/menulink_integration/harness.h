@@ -68,6 +68,9 @@ struct EditorReport {
     std::string Texts() const;  // "New|Open|...|-|Exit" for messages
 };
 
+// The same items in the same order: texts, identifiers, states.
+bool SameMenu(const EditorReport &a, const EditorReport &b);
+
 enum EditorAction : WPARAM {
     kOpenFileMenu = 1, kMenuClosed = 2, kSelectItem = 3, kCommand = 4, kKeyboardMenu = 5,
     kEndMenu = 6, kClearLog = 7, kActivateApp = 8, kCloseWindow = 9,

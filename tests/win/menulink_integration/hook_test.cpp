@@ -111,15 +111,6 @@ INSTANTIATE_TEST_SUITE_P(
                    {kAcquireEn, kSettingsEn, "-", "E&xit", "&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
-bool SameMenu(const EditorReport &a, const EditorReport &b) {
-    if (a.items.size() != b.items.size()) return false;
-    for (size_t i = 0; i < a.items.size(); ++i) {
-        const MenuItem &x = a.items[i], &y = b.items[i];
-        if (x.separator != y.separator || x.id != y.id || x.state != y.state || x.text != y.text) return false;
-    }
-    return true;
-}
-
 TEST_P(LayoutTest, MenuComesBackWholeAfterEveryOpeningAndAfterRelease) {
     const LayoutCase &c = GetParam();
     std::string module = UniqueModule("TB");

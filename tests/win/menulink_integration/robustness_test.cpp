@@ -13,15 +13,6 @@
 
 namespace {
 
-bool SameMenu(const EditorReport &a, const EditorReport &b) {
-    if (a.items.size() != b.items.size()) return false;
-    for (size_t i = 0; i < a.items.size(); ++i) {
-        const MenuItem &x = a.items[i], &y = b.items[i];
-        if (x.separator != y.separator || x.id != y.id || x.state != y.state || x.text != y.text) return false;
-    }
-    return true;
-}
-
 class Robustness : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(Robustness, RandomMessagesSwitchingAndUnregistering) {
