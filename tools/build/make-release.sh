@@ -12,7 +12,7 @@ for f in "${files[@]}"; do
   [ -f "$f" ] || { echo "make-release: $f is missing (make win32 first)" >&2; exit 1; }
 done
 # Ship only the very files that the 32-bit test run passed with.
-stamp=$(dirname "$bin")/tests-passed
+stamp=$(realpath -m "$(dirname "$bin")/tests-passed")
 if ! (cd "$bin" && sha256sum --quiet -c "$stamp" >/dev/null 2>&1); then
   echo "make-release: $bin has not passed its 32-bit test run as it is now (make test first)" >&2
   exit 1
