@@ -243,6 +243,12 @@ bool Encode(Job& job) {
   return FlushFileBuffers(job.out) != 0;
 }
 
+// Windows promises a new thread's stack only 4-byte alignment on 32-bit,
+// while the compiler's SSE2 code in LAME assumes 16: realign once at entry,
+// or LAME's doubles straddle cache lines (and aligned SSE moves could fault).
+#if defined(__i386__)
+__attribute__((force_align_arg_pointer))
+#endif
 DWORD WINAPI EncodeThread(void* param) {
   std::unique_ptr<Job> job(static_cast<Job*>(param));
   std::wstring failure;
