@@ -109,18 +109,6 @@ function(wq_fuzz name)
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 300)
 endfunction()
 
-# Adds every immediate subfolder that has a CMakeLists.txt, so that a new
-# subsystem or test group needs no edit of its parent.
-function(wq_add_subfolders)
-  file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
-  list(SORT children)
-  foreach(c ${children})
-    if(IS_DIRECTORY ${c} AND EXISTS ${c}/CMakeLists.txt)
-      add_subdirectory(${c})
-    endif()
-  endforeach()
-endfunction()
-
 # wq_version: the project version as macros, for code and resource scripts.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/wq_version.h.in ${CMAKE_BINARY_DIR}/generated/wq_version.h @ONLY)
 add_library(wq_version INTERFACE)
