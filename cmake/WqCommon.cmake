@@ -58,6 +58,9 @@ function(wq_test name)
   cmake_parse_arguments(T "ISOLATED" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
+  if(WIN32)
+    target_link_libraries(${name} PRIVATE wq_win_test_common)
+  endif()
   if(T_ISOLATED AND WIN32)
     add_test(NAME ${name} COMMAND bash ${WQ_ROOT}/tests/bed/isolated-run $<TARGET_FILE:${name}>)
   else()
@@ -86,6 +89,16 @@ function(wq_win_test name)
   else()
     set_property(TEST ${name} APPEND PROPERTY LABELS win64)
   endif()
+endfunction()
+
+# wq_test_dll(TARGET FILE_NAME SOURCES...): a DLL that tests load by name
+# from the bin folder (or inject into another process). Undecorated exports
+# on 32-bit too, so GetProcAddress finds them by their plain names.
+function(wq_test_dll target file_name)
+  add_library(${target} SHARED ${ARGN})
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${file_name})
+  target_link_libraries(${target} PRIVATE user32)
+  target_link_options(${target} PRIVATE -Wl,--kill-at)
 endfunction()
 
 # wq_fuzz(NAME SOURCES ... LIBS ...): a libFuzzer target (native clang only).
