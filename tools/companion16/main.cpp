@@ -21,7 +21,7 @@
 #include <string>
 
 #include "common/file_util.h"
-#include "tools/common/append_log.h"
+#include "tools/common/stand_in.h"
 
 namespace {
 
@@ -92,11 +92,8 @@ LRESULT CALLBACK CompanionProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         Log("close");
         DestroyWindow(hwnd);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        return StandInWindowDefault(hwnd, msg, wParam, lParam);
     }
 }
 

@@ -22,7 +22,7 @@
 
 #include "tools/controller/commands.h"
 #include "common/file_util.h"
-#include "tools/common/append_log.h"
+#include "tools/common/stand_in.h"
 #include "common/proc_address.h"
 
 namespace {
@@ -76,11 +76,8 @@ LRESULT CALLBACK ControllerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         RemoveHook();
         DestroyWindow(hwnd);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        return StandInWindowDefault(hwnd, msg, wParam, lParam);
     }
 }
 

@@ -1,6 +1,6 @@
-// The stand-ins' logs: one formatted line appended per call, the file
-// opened and closed each time so that a test can read it while the program
-// runs.
+// What the stand-in programs share: their logs, one formatted line appended
+// per call (the file opened and closed each time, so that a test can read
+// it while the program runs), and the end of their window procedures.
 #pragma once
 
 #include <windows.h>
@@ -24,4 +24,13 @@ inline void AppendLogLine(const std::string &path, size_t maxText, const char *e
     DWORD written;
     WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     CloseHandle(f);
+}
+
+// A stand-in ends with its window.
+inline LRESULT StandInWindowDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
