@@ -99,7 +99,8 @@ class Session : public ::testing::Test {
   HWND Ctl(int id) { return GetDlgItem(form, id); }
   void LoadDisc(const std::wstring& name, int tracks) {
     HWND list2 = Ctl(kIdList2);
-    int at = e2e::FindListItem(list2, [&](const std::wstring& s) { return s.find(name + L".cue") != std::wstring::npos; });
+    int at = e2e::FindListItem(list2,
+                               [&](const std::wstring& s) { return s.find(name + L".cue") != std::wstring::npos; });
     ASSERT_GE(at, 0);
     ASSERT_TRUE(e2e::DoubleClickListItem(list2, at));
     ASSERT_TRUE(e2e::WaitFor([&] { return SendMessageW(Ctl(kIdList1), LB_GETCOUNT, 0, 0) == tracks; }));
