@@ -58,6 +58,9 @@ function(wq_test name)
   cmake_parse_arguments(T "ISOLATED" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
+  if(WIN32)
+    target_link_libraries(${name} PRIVATE wq_win_test_common)
+  endif()
   if(T_ISOLATED AND WIN32)
     add_test(NAME ${name} COMMAND bash ${WQ_ROOT}/tests/bed/isolated-run $<TARGET_FILE:${name}>)
   else()
@@ -88,6 +91,16 @@ function(wq_win_test name)
   endif()
 endfunction()
 
+# wq_test_dll(TARGET FILE_NAME SOURCES...): a DLL that tests load by name
+# from the bin folder (or inject into another process). Undecorated exports
+# on 32-bit too, so GetProcAddress finds them by their plain names.
+function(wq_test_dll target file_name)
+  add_library(${target} SHARED ${ARGN})
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${file_name})
+  target_link_libraries(${target} PRIVATE user32)
+  target_link_options(${target} PRIVATE -Wl,--kill-at)
+endfunction()
+
 # wq_fuzz(NAME SOURCES ... LIBS ...): a libFuzzer target (native clang only).
 # A short run of each is part of the test suite.
 function(wq_fuzz name)
@@ -107,18 +120,6 @@ function(wq_fuzz name)
   add_test(NAME ${name}
     COMMAND sh -c "mkdir -p '${work}'; if [ -d '${corpus}' ]; then exec '$<TARGET_FILE:${name}>' -runs=${F_RUNS} -max_len=8192 '${work}' '${corpus}'; else exec '$<TARGET_FILE:${name}>' -runs=${F_RUNS} -max_len=8192 '${work}'; fi")
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 300)
-endfunction()
-
-# Adds every immediate subfolder that has a CMakeLists.txt, so that a new
-# subsystem or test group needs no edit of its parent.
-function(wq_add_subfolders)
-  file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
-  list(SORT children)
-  foreach(c ${children})
-    if(IS_DIRECTORY ${c} AND EXISTS ${c}/CMakeLists.txt)
-      add_subdirectory(${c})
-    endif()
-  endforeach()
 endfunction()
 
 # wq_version: the project version as macros, for code and resource scripts.

@@ -1,12 +1,4 @@
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit build, tested under 32-bit Wine.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(WQ_TRIPLET i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${WQ_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${WQ_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${WQ_TRIPLET}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${WQ_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests run under 32-bit Wine through the test bed's wrapper.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/bed/wine-run)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -11,10 +11,12 @@ status=0
 logs=$(mktemp -d)
 summary=()
 
-# run_ctest NAME DIR: one ctest run, its result kept for the closing summary.
+# run_ctest NAME PRESET: one ctest run (the test preset of that build, see
+# CMakePresets.json), its result kept for the closing summary. WQ_WIN_JOBS
+# overrides the preset's job count.
 run_ctest() {
-  local name=$1 dir=$2 rc line
-  ctest --test-dir "$dir" --output-on-failure -j "${WQ_WIN_JOBS:-2}" 2>&1 | tee "$logs/$name.log"
+  local name=$1 preset=$2 rc line
+  ctest --preset "$preset" ${WQ_WIN_JOBS:+-j "$WQ_WIN_JOBS"} 2>&1 | tee "$logs/$name.log"
   rc=${PIPESTATUS[0]}
   line=$(grep -E '^[0-9]+% tests passed' "$logs/$name.log" | tail -n 1)
   summary+=("$name: ${line:-no ctest summary}$(grep -q '(Skipped)' "$logs/$name.log" && echo ' (some skipped)')")
@@ -23,20 +25,20 @@ run_ctest() {
 }
 
 echo "== native tests"
-run_ctest native build/native
+run_ctest native native
 
 bash "$bed" start || exit 1
 trap 'bash "$bed" stop; rm -rf "$logs"' EXIT
 
 echo "== Windows tests, 64-bit build under wine64"
-run_ctest "64-bit build" build/win64
+run_ctest "64-bit build" win64
 
 echo "== Windows tests, 32-bit build under 32-bit Wine (the build that ships)"
 rm -f build/win32/tests-passed
 if ! bash tests/bed/wine-loader --can-run-i386; then
   echo "32-bit build: its tests are reported as skipped, not passed"
 fi
-if run_ctest "32-bit build" build/win32 && ! grep -q '(Skipped)' "$logs/32-bit build.log"; then
+if run_ctest "32-bit build" win32 && ! grep -q '(Skipped)' "$logs/32-bit build.log"; then
   # make release zips only the very files that this run passed with.
   (cd build/win32/bin && sha256sum wavequill.exe menulink.dll libmp3lame-0.dll) >build/win32/tests-passed
 fi

@@ -20,6 +20,9 @@
 #include <cstring>
 #include <string>
 
+#include "common/file_util.h"
+#include "tools/common/stand_in.h"
+
 namespace {
 
 const char kIni[] = "lx70.ini";
@@ -27,21 +30,10 @@ const char kSection[] = "Glyphtap_Apps";
 std::string folder;
 
 void Log(const char *format, ...) {
-    char line[512];
     va_list args;
     va_start(args, format);
-    int n = std::vsnprintf(line, sizeof line - 2, format, args);
+    AppendLogLine(folder + "lxtap16.log", 509, "\r\n", format, args);
     va_end(args);
-    if (n < 0) return;
-    if (n > (int)sizeof line - 3) n = sizeof line - 3;
-    line[n++] = '\r';
-    line[n++] = '\n';
-    HANDLE f = CreateFileA((folder + "lxtap16.log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return;
-    DWORD written;
-    WriteFile(f, line, (DWORD)n, &written, nullptr);
-    CloseHandle(f);
 }
 
 void WriteApps() {
@@ -100,21 +92,15 @@ LRESULT CALLBACK CompanionProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         Log("close");
         DestroyWindow(hwnd);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        return StandInWindowDefault(hwnd, msg, wParam, lParam);
     }
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    folder.assign(path, n);
-    folder.erase(folder.find_last_of('\\') + 1);
+    folder = ExeFolder<char>();
 
     WNDCLASSA wc = {};
     wc.lpfnWndProc = CompanionProc;

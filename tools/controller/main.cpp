@@ -21,6 +21,8 @@
 #include <string>
 
 #include "tools/controller/commands.h"
+#include "common/file_util.h"
+#include "tools/common/stand_in.h"
 #include "common/proc_address.h"
 
 namespace {
@@ -37,20 +39,10 @@ int closeCount = 0;
 
 void Log(const char *format, ...) {
     if (logPath.empty()) return;
-    char line[256];
     va_list args;
     va_start(args, format);
-    int n = std::vsnprintf(line, sizeof line - 1, format, args);
+    AppendLogLine(logPath, 254, "\n", format, args);
     va_end(args);
-    if (n < 0) return;
-    if (n > static_cast<int>(sizeof line) - 2) n = sizeof line - 2;
-    line[n++] = '\n';
-    HANDLE f = CreateFileA(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return;
-    DWORD written;
-    WriteFile(f, line, static_cast<DWORD>(n), &written, nullptr);
-    CloseHandle(f);
 }
 
 void RemoveHook() {
@@ -84,26 +76,15 @@ LRESULT CALLBACK ControllerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         RemoveHook();
         DestroyWindow(hwnd);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        return StandInWindowDefault(hwnd, msg, wParam, lParam);
     }
-}
-
-std::string DefaultDllPath() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, n);
-    size_t slash = dir.find_last_of('\\');
-    return (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + "menulink.dll";
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    std::string dllPath = DefaultDllPath();
+    std::string dllPath = ExeFolder<char>() + "menulink.dll";
     DWORD lifetimeMs = 0;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];

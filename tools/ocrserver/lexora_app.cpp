@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/file_util.h"
+
 const CLSID CLSID_LexoraStandIn = {0xb98701c0, 0x6b96, 0x43d6, {0x98, 0x3b, 0xe4, 0xe4, 0x60, 0xf1, 0x2a, 0xa3}};
 
 namespace {
@@ -106,22 +108,9 @@ void PutOnClipboard(const std::string& utf8) {
   AppendCallLog("# clipboard could not be opened");
 }
 
-std::string ReadScriptText() {
-  std::string text;
-  HANDLE f = CreateFileW(ServerFilePath(kScriptFileName).c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  if (f == INVALID_HANDLE_VALUE) return text;
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
-  CloseHandle(f);
-  return text;
-}
-
 class LexoraApp final : public IDispatch {
  public:
-  LexoraApp() { script_.Parse(ReadScriptText()); }
+  LexoraApp() { script_.Parse(ReadWholeFile(ServerFilePath(kScriptFileName))); }
 
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
@@ -225,14 +214,7 @@ class LexoraApp final : public IDispatch {
 
 }  // namespace
 
-std::wstring ServerFilePath(const wchar_t* name) {
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir(path, n);
-  size_t slash = dir.find_last_of(L"\\/");
-  dir = slash == std::wstring::npos ? std::wstring() : dir.substr(0, slash + 1);
-  return dir + name;
-}
+std::wstring ServerFilePath(const wchar_t* name) { return ExeFolder<wchar_t>() + name; }
 
 void AppendCallLog(const std::string& line) {
   HANDLE f = CreateFileW(ServerFilePath(kCallLogFileName).c_str(), FILE_APPEND_DATA,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "menulink/registry/internals.h"
+#include "common/file_util.h"
 #include "common/proc_address.h"
 
 namespace {
@@ -49,9 +50,7 @@ HWND MakeWindow(HINSTANCE instance) {
 }  // namespace
 
 int main() {
-    char path[MAX_PATH];
-    std::string dir(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    dir = dir.substr(0, dir.find_last_of('\\') + 1);
+    const std::string dir = ExeFolder<char>();
     HMODULE lib = LoadLibraryA((dir + "testlib\\menulink.dll").c_str());
     auto internals = lib ? ProcAddress<MenulinkInternalsProc>(lib, "MenulinkInternals") : nullptr;
     auto hookProc = lib ? ProcAddress<HOOKPROC>(lib, "CallWndHook") : nullptr;

@@ -40,22 +40,17 @@ std::wstring Base() {
   return std::wstring(buf, buf + strlen(buf));
 }
 
-bool Exists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 class UseCddb : public ::testing::Test {
  protected:
   void Start(const std::wstring& mode) {
     ASSERT_FALSE(Base().empty()) << "WQ_CDDB_BASE not set (run through run.sh)";
-    ASSERT_TRUE(proc.Start(e2e::BinDir() + L"\\wavequill.exe",
+    ASSERT_TRUE(proc.Start(BinDir() + L"\\wavequill.exe",
                            L"--disc-image \"" + kCue + L"\" --cddb-server " + Base() + mode +
                                L"/~cddb/cddb.cgi"));
     form = proc.WaitTopWindow(WQ_FORM1_CLASS);
     ASSERT_NE(form, nullptr);
     HWND list2 = Ctl(kIdList2);
-    std::vector<std::wstring> drives = e2e::ListBoxItems(list2);
-    int at = -1;
-    for (size_t i = 0; i < drives.size(); ++i)
-      if (drives[i].find(L"disc.cue") != std::wstring::npos) at = int(i);
+    int at = e2e::FindListItem(list2, [&](const std::wstring& s) { return s.find(L"disc.cue") != std::wstring::npos; });
     ASSERT_GE(at, 0);
     ASSERT_TRUE(e2e::DoubleClickListItem(list2, at));
     ASSERT_TRUE(e2e::WaitFor([&] { return SendMessageW(Ctl(kIdList1), LB_GETCOUNT, 0, 0) == 3; }));
@@ -115,10 +110,7 @@ TEST_F(UseCddb, YesShowsTitlesAndTheSessionNamesAndTagsTheFiles) {
 
   // Output folder: C:\wq-cddb-e2e, opened in Dir1.
   HWND dir1 = Ctl(kIdDir1);
-  std::vector<std::wstring> dirs = e2e::ListBoxItems(dir1);
-  int at = -1;
-  for (size_t i = 0; i < dirs.size(); ++i)
-    if (dirs[i] == kOutName) at = int(i);
+  int at = e2e::FindListItem(dir1, [&](const std::wstring& s) { return s == kOutName; });
   ASSERT_GE(at, 0);
   ASSERT_TRUE(e2e::DoubleClickListItem(dir1, at));
   ASSERT_TRUE(e2e::WaitFor([&] {

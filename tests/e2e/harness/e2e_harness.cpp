@@ -5,86 +5,10 @@
 
 namespace e2e {
 
-std::wstring BinDir() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p = path;
-  size_t cut = p.find_last_of(L"\\/");
-  return cut == std::wstring::npos ? L"." : p.substr(0, cut);
-}
-
 std::wstring WinePath(const std::string& unixPath) {
   std::wstring w = L"Z:";
   for (char c : unixPath) w += c == '/' ? L'\\' : wchar_t(static_cast<unsigned char>(c));
   return w;
-}
-
-int RunToEnd(const std::wstring& commandLine, DWORD timeoutMs) {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = commandLine;
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return -1;
-  DWORD code = DWORD(-1);
-  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(pi.hProcess, &code);
-  } else {
-    TerminateProcess(pi.hProcess, 1);
-  }
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return int(code);
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjectsEx(0, nullptr, 25, QS_ALLINPUT, 0);
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-  }
-}
-
-// ---- Process ----------------------------------------------------------------
-
-Process::~Process() {
-  Terminate();
-}
-
-bool Process::Start(const std::wstring& exe, const std::wstring& arguments) {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  std::wstring cmd = L"\"" + exe + L"\" " + arguments;
-  if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi_))
-    return false;
-  WaitForInputIdle(pi_.hProcess, 10000);
-  return true;
-}
-
-bool Process::Running() const {
-  return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
-}
-
-bool Process::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
-  if (!pi_.hProcess) return true;
-  bool ended = WaitFor([&] { return !Running(); }, timeoutMs);
-  if (ended && exitCode) GetExitCodeProcess(pi_.hProcess, exitCode);
-  return ended;
-}
-
-void Process::Terminate() {
-  if (!pi_.hProcess) return;
-  if (Running()) {
-    TerminateProcess(pi_.hProcess, 9);
-    WaitForSingleObject(pi_.hProcess, 5000);
-  }
-  CloseHandle(pi_.hThread);
-  CloseHandle(pi_.hProcess);
-  pi_ = {};
 }
 
 namespace {
@@ -112,7 +36,7 @@ BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
 }  // namespace
 
 HWND Process::FindTopWindow(const std::wstring& cls, const std::wstring* title) const {
-  FindCtx c{pi_.dwProcessId, &cls, title, nullptr};
+  FindCtx c{Id(), &cls, title, nullptr};
   EnumWindows(FindProc, reinterpret_cast<LPARAM>(&c));
   return c.found;
 }
@@ -149,6 +73,13 @@ std::vector<std::wstring> ListBoxItems(HWND list) {
     out.push_back(s);
   }
   return out;
+}
+
+int FindListItem(HWND list, const std::function<bool(const std::wstring&)>& match) {
+  const std::vector<std::wstring> items = ListBoxItems(list);
+  for (size_t i = items.size(); i-- > 0;)
+    if (match(items[i])) return int(i);
+  return -1;
 }
 
 std::vector<int> ListBoxSelection(HWND list) {

@@ -9,44 +9,32 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/common/test_files.h"
+#include "tests/win/common/test_process.h"
+
 namespace e2e {
 
-// Folder of the running test executable (the build's bin folder).
-std::wstring BinDir();
 // Linux path -> path a Wine program can open (Z: drive).
 std::wstring WinePath(const std::string& unixPath);
-// Runs a program to its end; returns its exit code, or -1 if it cannot be
-// started or outlives timeoutMs (then it is terminated).
-int RunToEnd(const std::wstring& commandLine, DWORD timeoutMs = 60000);
 
 // Pumps this thread's messages until done() or the time is up.
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+inline bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+  return PumpUntil(done, timeoutMs);
+}
 
-class Process {
+// A program under test, and its windows.
+class Process : public ::Process {
  public:
-  Process() = default;
-  ~Process();  // terminates the program if it still runs
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-
-  bool Start(const std::wstring& exe, const std::wstring& arguments);
-  DWORD Id() const { return pi_.dwProcessId; }
-  bool Running() const;
-  // Waits for the end; false when it is still running after timeoutMs.
-  bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
-  void Terminate();
-
   // A visible top-level window of this process with the class (or any class
   // when empty) and, when given, the exact title.
   HWND FindTopWindow(const std::wstring& cls, const std::wstring* title = nullptr) const;
   HWND WaitTopWindow(const std::wstring& cls, DWORD timeoutMs = 15000) const;
-
- private:
-  PROCESS_INFORMATION pi_{};
 };
 
 std::wstring Text(HWND h);
 std::vector<std::wstring> ListBoxItems(HWND list);
+// Index of the last entry that match() accepts; -1 if none does.
+int FindListItem(HWND list, const std::function<bool(const std::wstring&)>& match);
 std::vector<int> ListBoxSelection(HWND list);  // multi-selection lists
 // Double-clicks entry index of a list box with real mouse messages.
 bool DoubleClickListItem(HWND list, int index);

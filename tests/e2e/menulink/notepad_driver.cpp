@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 #include "common/proc_address.h"
+#include "tests/win/common/test_files.h"
 
 namespace {
 
@@ -25,13 +26,6 @@ std::string TempFile(const char *name) {
     char path[MAX_PATH];
     GetTempPathA(MAX_PATH, path);
     return std::string(path) + name;
-}
-
-std::string BinDir() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.find_last_of('\\') + 1);
 }
 
 struct Item {
@@ -112,7 +106,7 @@ int main() {
     Check(notepad != nullptr, "notepad window found");
     if (!notepad) return 1;
 
-    HMODULE reporter = LoadLibraryA((BinDir() + "menu_reporter.dll").c_str());
+    HMODULE reporter = LoadLibraryA((BinDirA() + "menu_reporter.dll").c_str());
     auto proc = ProcAddress<HOOKPROC>(reporter, "MenuReporterHook");
     HHOOK hook = proc ? SetWindowsHookExA(WH_GETMESSAGE, proc, reporter, GetWindowThreadProcessId(notepad, nullptr))
                       : nullptr;
@@ -126,7 +120,7 @@ int main() {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    std::string cmd = "\"" + BinDir() + "controller.exe\" --dll \"" + BinDir() + "testlib\\menulink.dll\" --log \"" +
+    std::string cmd = "\"" + BinDirA() + "controller.exe\" --dll \"" + BinDirA() + "testlib\\menulink.dll\" --log \"" +
                       TempFile("menulink-e2e-controller.log") + "\"";
     Check(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE,
           "controller started");

@@ -13,33 +13,13 @@
 
 namespace {
 
-std::wstring Bin(const wchar_t* name) { return e2e::BinDir() + L"\\" + name; }
-
-std::string ReadText(const std::wstring& path) {
-  std::string text;
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return text;
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
-  CloseHandle(f);
-  return text;
-}
-
-void WriteText(const std::wstring& path, const std::string& text) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(f, INVALID_HANDLE_VALUE);
-  DWORD put = 0;
-  WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
-  CloseHandle(f);
-}
+std::wstring Bin(const wchar_t* name) { return BinDir() + L"\\" + name; }
 
 // Calls the server received, without its own '#' notes and with the
 // polling IsAppBusy() calls collapsed.
 std::vector<std::string> ServerCalls() {
   std::vector<std::string> calls;
-  std::string text = ReadText(Bin(L"ocrserver-calls.log"));
+  std::string text = ReadAll(Bin(L"ocrserver-calls.log"));
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
@@ -101,7 +81,7 @@ class OcrE2eTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_NE(Library(), nullptr);
-    ASSERT_EQ(e2e::RunToEnd(L"\"" + Bin(L"ocrserver.exe") + L"\" /regserver"), 0);
+    ASSERT_EQ(RunToEnd(L"\"" + Bin(L"ocrserver.exe") + L"\" /regserver"), 0);
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MenulinkController.Ready");
     ResetEvent(ready);
     controller = new e2e::Process;
@@ -162,7 +142,7 @@ class OcrE2eTest : public ::testing::Test {
   void AcquireInto(const wchar_t* exe, const char* module, const wchar_t* windowClass, const wchar_t* editClass) {
     Register(module);
     const std::string text = std::string("Recognised for ") + module;
-    WriteText(Bin(L"ocrserver-script.txt"), "IsAppBusy=1,1,0\nclipboard=" + text + "\n");
+    ASSERT_TRUE(WriteAll(Bin(L"ocrserver-script.txt"), "IsAppBusy=1,1,0\nclipboard=" + text + "\n"));
     DeleteFileW(Bin(L"ocrserver-calls.log").c_str());
 
     e2e::Process app;
@@ -213,7 +193,7 @@ TEST_F(OcrE2eTest, WordProcessorWithoutOpenDocumentGetsTheNoDocumentBox) {
   const std::wstring exe = std::wstring(temp) + L"OCRAMI.EXE";
   ASSERT_TRUE(CopyFileW(Bin(L"testeditor.exe").c_str(), exe.c_str(), FALSE));
   Register("OCRAMI.EXE");
-  WriteText(Bin(L"ocrserver-script.txt"), "clipboard=not pasted\n");
+  ASSERT_TRUE(WriteAll(Bin(L"ocrserver-script.txt"), "clipboard=not pasted\n"));
   DeleteFileW(Bin(L"ocrserver-calls.log").c_str());
 
   e2e::Process app;

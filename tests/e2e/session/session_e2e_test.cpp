@@ -28,8 +28,8 @@ class Discs : public ::testing::Environment {
   void SetUp() override {
     CreateDirectoryW((kOut + L"-discs").c_str(), nullptr);
     for (auto [name, tracks] : {std::pair{L"nine", L"3,6.5,3,3,4.25,3,3,3,3"}, std::pair{L"long", L"240"}}) {
-      std::wstring cmd = L"\"" + e2e::BinDir() + L"\\discimage.exe\" --out \"" + Cue(name) + L"\" --tracks " + tracks;
-      ASSERT_EQ(e2e::RunToEnd(cmd), 0) << Narrow(cmd);
+      std::wstring cmd = L"\"" + BinDir() + L"\\discimage.exe\" --out \"" + Cue(name) + L"\" --tracks " + tracks;
+      ASSERT_EQ(RunToEnd(cmd), 0) << Narrow(cmd);
     }
     // A fresh output folder; the tests below run in order and share it.
     WIN32_FIND_DATAW fd;
@@ -77,16 +77,13 @@ std::vector<std::string> Undated(const std::vector<std::string>& lines) {
 class Session : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(proc.Start(e2e::BinDir() + L"\\wavequill.exe",
+    ASSERT_TRUE(proc.Start(BinDir() + L"\\wavequill.exe",
                            L"--disc-image \"" + Cue(L"nine") + L"\" --disc-image \"" + Cue(L"long") + L"\""));
     form = proc.WaitTopWindow(WQ_FORM1_CLASS);
     ASSERT_NE(form, nullptr);
     // Output folder: the test's folder under c:\, opened in Dir1.
     HWND dir1 = Ctl(kIdDir1);
-    std::vector<std::wstring> dirs = e2e::ListBoxItems(dir1);
-    int at = -1;
-    for (size_t i = 0; i < dirs.size(); ++i)
-      if (dirs[i] == kOutName) at = int(i);
+    int at = e2e::FindListItem(dir1, [&](const std::wstring& s) { return s == kOutName; });
     ASSERT_GE(at, 0) << "no " << Narrow(kOutName) << " in the folder list";
     ASSERT_TRUE(e2e::DoubleClickListItem(dir1, at));
     ASSERT_TRUE(e2e::WaitFor([&] {
@@ -102,10 +99,8 @@ class Session : public ::testing::Test {
   HWND Ctl(int id) { return GetDlgItem(form, id); }
   void LoadDisc(const std::wstring& name, int tracks) {
     HWND list2 = Ctl(kIdList2);
-    std::vector<std::wstring> drives = e2e::ListBoxItems(list2);
-    int at = -1;
-    for (size_t i = 0; i < drives.size(); ++i)
-      if (drives[i].find(name + L".cue") != std::wstring::npos) at = int(i);
+    int at = e2e::FindListItem(list2,
+                               [&](const std::wstring& s) { return s.find(name + L".cue") != std::wstring::npos; });
     ASSERT_GE(at, 0);
     ASSERT_TRUE(e2e::DoubleClickListItem(list2, at));
     ASSERT_TRUE(e2e::WaitFor([&] { return SendMessageW(Ctl(kIdList1), LB_GETCOUNT, 0, 0) == tracks; }));

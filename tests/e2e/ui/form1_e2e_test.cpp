@@ -25,9 +25,9 @@ class DiscImage : public ::testing::Environment {
     std::wstring dir = std::wstring(tmp) + L"wq-ui-e2e";
     CreateDirectoryW(dir.c_str(), nullptr);
     cue = dir + L"\\three.cue";
-    std::wstring cmd = L"\"" + e2e::BinDir() + L"\\discimage.exe\" --out \"" + cue +
+    std::wstring cmd = L"\"" + BinDir() + L"\\discimage.exe\" --out \"" + cue +
                        L"\" --tracks 5,12.5,180";
-    ASSERT_EQ(e2e::RunToEnd(cmd), 0) << Narrow(cmd);
+    ASSERT_EQ(RunToEnd(cmd), 0) << Narrow(cmd);
   }
 };
 std::wstring DiscImage::cue;
@@ -35,7 +35,7 @@ std::wstring DiscImage::cue;
 class Wavequill : public ::testing::Test {
  protected:
   void StartWith(const std::wstring& args) {
-    ASSERT_TRUE(proc.Start(e2e::BinDir() + L"\\wavequill.exe", args));
+    ASSERT_TRUE(proc.Start(BinDir() + L"\\wavequill.exe", args));
   }
   void StartMain() {
     StartWith(L"--disc-image \"" + DiscImage::cue + L"\"");
@@ -199,7 +199,7 @@ TEST_F(Wavequill, CommandLineHelpAndErrorsShowAMessage) {
   };
   for (const Case& c : cases) {
     e2e::Process p;
-    ASSERT_TRUE(p.Start(e2e::BinDir() + L"\\wavequill.exe", c.args));
+    ASSERT_TRUE(p.Start(BinDir() + L"\\wavequill.exe", c.args));
     std::wstring text;
     ASSERT_TRUE(e2e::WaitMessageBox(p, kCaption, &text)) << Narrow(c.args);
     EXPECT_NE(text.find(c.mention), std::wstring::npos) << Narrow(text);

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "components/cddb/cddb.h"
+#include "tests/win/common/idle_reader.h"
 #include "wq_version.h"
 
 #define CDDB_W2(x) L##x
@@ -15,24 +16,11 @@
 namespace {
 
 // Only the TOC matters to the CDDB client.
-class TocReader : public CdReader {
+class TocReader : public IdleReader {
  public:
   bool hasDisc = true;
   DiscToc toc;
-  void SetEvents(CdReaderEvents*) override {}
-  int16_t InitAspi() override { return 0; }
-  int16_t DriveCount() override { return 1; }
-  std::wstring DriveDescription(int16_t) override { return L"test"; }
-  void SelectDrive(int16_t) override {}
   int16_t TrackCount() override { return static_cast<int16_t>(toc.trackStartLba.size()); }
-  int32_t TrackLength(int16_t) override { return 0; }
-  int16_t PlayTrack(int16_t, int16_t, int16_t) override { return 0; }
-  void StopPlay() override {}
-  void BeginSession() override {}
-  int16_t ReadTrackToWav(int16_t, const std::wstring&) override { return 1; }
-  void AbortRead() override {}
-  void EndSession() override {}
-  std::wstring LastError() override { return L""; }
   bool SelectedToc(DiscToc& out) override {
     if (hasDisc) out = toc;
     return hasDisc;

@@ -12,6 +12,7 @@
 #include "ripper/ui/form1_ids.h"
 #include "ripper/ui/form4.h"
 #include "tests/win/cddbui/scripted_parts.h"
+#include "tests/win/common/test_files.h"
 #include "wq_version.h"
 
 namespace {
@@ -22,7 +23,6 @@ bool IsFolder(const std::wstring& p) {
   DWORD a = GetFileAttributesW(p.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
-bool Exists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring Unique(const wchar_t* stem) {
   return std::wstring(stem) + std::to_wstring(GetCurrentProcessId()) + L"-" +
@@ -198,13 +198,6 @@ void SetString(const wchar_t* key, const wchar_t* name, const std::wstring& valu
   RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                  DWORD((value.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(k);
-}
-
-std::wstring BinDir() {
-  wchar_t p[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, p, MAX_PATH);
-  std::wstring s = p;
-  return s.substr(0, s.find_last_of(L'\\'));
 }
 
 class AboutTest : public MainWindowTest {

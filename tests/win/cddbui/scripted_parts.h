@@ -10,25 +10,14 @@
 #include "ripper/engine/cd_reader.h"
 #include "ripper/engine/cddb_client.h"
 #include "ripper/engine/mp3_encoder.h"
+#include "tests/win/common/idle_reader.h"
 
-struct ScriptedReader : CdReader {
+struct ScriptedReader : IdleReader {
   std::vector<int32_t> trackMs = {245000, 62000, 59000};
   int selects = 0;
-  void SetEvents(CdReaderEvents*) override {}
-  int16_t InitAspi() override { return 0; }
-  int16_t DriveCount() override { return 1; }
-  std::wstring DriveDescription(int16_t) override { return L"Scripted drive"; }
   void SelectDrive(int16_t) override { ++selects; }
   int16_t TrackCount() override { return int16_t(trackMs.size()); }
   int32_t TrackLength(int16_t t) override { return trackMs.at(size_t(t) - 1); }
-  int16_t PlayTrack(int16_t, int16_t, int16_t) override { return 0; }
-  void StopPlay() override {}
-  void BeginSession() override {}
-  int16_t ReadTrackToWav(int16_t, const std::wstring&) override { return 1; }
-  void AbortRead() override {}
-  void EndSession() override {}
-  std::wstring LastError() override { return L""; }
-  bool SelectedToc(DiscToc&) override { return false; }
 };
 
 struct IdleEncoder : Mp3Encoder {

@@ -64,7 +64,7 @@ class ReaderEvents : public ::testing::Test {
   }
 
   DriveStats stats;
-  TempDir dir;
+  ScratchDir dir;
   Recorder rec;
   std::unique_ptr<CdReader> reader;
 };
@@ -77,7 +77,7 @@ TEST_F(ReaderEvents, ReadsRunOnAWorkerAndOnlyAudioTracksCount) {
   ASSERT_TRUE(PumpUntil([&] { return rec.Finals() > 0; }));
   EXPECT_EQ(rec.events.back().kind, Recorded::Done);
   EXPECT_NE(stats.thread.load(), GetCurrentThreadId());
-  auto wav = ReadAll(dir.File(L"t.wav"));
+  auto wav = ReadBytes(dir.File(L"t.wav"));
   ASSERT_EQ(wav.size(), 44u + 10 * 2352);
   EXPECT_EQ(wav[44], uint8_t(700));  // starts at disc track 3's LBA
 }
@@ -97,7 +97,7 @@ TEST_F(ReaderEvents, AbortStopsTheReadAndNothingFollows) {
   EXPECT_EQ(rec.Finals(), 0);
   EXPECT_LE(stats.reads, readsAtAbort + 1);
   // The partial file is closed and stays a valid WAV of what was read.
-  auto file = ReadAll(wav);
+  auto file = ReadBytes(wav);
   ASSERT_GT(file.size(), 44u);
   EXPECT_LT(file.size(), 44u + 600 * 2352);
   uint32_t data;
@@ -135,7 +135,7 @@ TEST_F(ReaderEvents, SecondReadWhileOneRunsIsRefused) {
   EXPECT_EQ(finals[0].kind, Recorded::Error);
   EXPECT_EQ(finals[0].value, cdr::kErrBusy);
   EXPECT_EQ(finals[1].kind, Recorded::Done);
-  EXPECT_EQ(ReadAll(dir.File(L"a.wav")).size(), 44u + 600 * 2352);
+  EXPECT_EQ(ReadBytes(dir.File(L"a.wav")).size(), 44u + 600 * 2352);
   EXPECT_FALSE(Exists(dir.File(L"b.wav")));
 }
 

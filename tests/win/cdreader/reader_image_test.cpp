@@ -38,18 +38,18 @@ class ImageReader : public ::testing::Test {
   }
 
   // The image's bytes of disc frames [start, end).
-  std::vector<uint8_t> DiscBytes(const discimage::Plan& plan, const TempDir& dir, uint32_t start,
+  std::vector<uint8_t> DiscBytes(const discimage::Plan& plan, const ScratchDir& dir, uint32_t start,
                                  uint32_t end) {
     std::vector<uint8_t> disc;
     for (const auto& name : plan.files) {
-      auto b = ReadAll(dir.File(std::wstring(name.begin(), name.end())));
+      auto b = ReadBytes(dir.File(std::wstring(name.begin(), name.end())));
       disc.insert(disc.end(), b.begin(), b.end());
     }
     return std::vector<uint8_t>(disc.begin() + size_t(start) * 2352,
                                 disc.begin() + size_t(end) * 2352);
   }
 
-  TempDir dir;
+  ScratchDir dir;
   Recorder rec;
   std::unique_ptr<CdReader> reader;
 };
@@ -89,7 +89,7 @@ TEST_F(ImageReader, ListsEachImageAndItsTracks) {
 // every track and the whole disc's lead-out.
 TEST_F(ImageReader, DataTracksAreInTheTocForIdentification) {
   for (bool dataFirst : {false, true}) {
-    TempDir sub;
+    ScratchDir sub;
     auto plan = dataFirst ? discimage::MakePlan("mixed", {5, 3, 4, 2}, 0, false, {true})
                           : discimage::MakePlan("enhanced", {3, 4, 2, 5}, 0, false, {false, false, false, true});
     reader.reset();
@@ -106,7 +106,7 @@ TEST_F(ImageReader, DataTracksAreInTheTocForIdentification) {
 
 TEST_F(ImageReader, WavHoldsExactlyTheTracksBytesInOneOrSeveralFiles) {
   for (bool split : {false, true}) {
-    TempDir sub;
+    ScratchDir sub;
     auto plan = discimage::MakePlan("disc", {3, 4.2, 2}, 1, split);
     int16_t d = Open({WriteImage(sub, plan, 5)});
     reader->SelectDrive(d);
@@ -117,7 +117,7 @@ TEST_F(ImageReader, WavHoldsExactlyTheTracksBytesInOneOrSeveralFiles) {
       ASSERT_EQ(rec.events.back().kind, Recorded::Done) << Narrow(rec.events.back().message);
       uint32_t start = plan.tracks[t - 1].startLba;
       uint32_t end = t < 3 ? plan.tracks[t].startLba : plan.leadOutLba;
-      auto file = ReadAll(wav);
+      auto file = ReadBytes(wav);
       ASSERT_EQ(file.size(), 44 + size_t(end - start) * 2352) << split << " track " << t;
       EXPECT_EQ(std::memcmp(file.data(), "RIFF", 4), 0);
       auto want = DiscBytes(plan, sub, start, end);
@@ -133,7 +133,7 @@ TEST_F(ImageReader, EventsArriveOnTheUiThreadInOrder) {
   reader->SelectDrive(d);
   std::wstring wav = dir.File(L"a.wav");
   bool sizeKnownAtDone = false;
-  rec.onFinal = [&] { sizeKnownAtDone = ReadAll(wav).size() == 44 + 1500 * 2352; };
+  rec.onFinal = [&] { sizeKnownAtDone = ReadBytes(wav).size() == 44 + 1500 * 2352; };
   ASSERT_EQ(ReadAndWait(1, wav), 0);
   EXPECT_TRUE(sizeKnownAtDone);
   ASSERT_GE(rec.events.size(), 3u);
@@ -179,7 +179,7 @@ TEST_F(ImageReader, BrokenImagesGiveClearErrors) {
   auto plan = discimage::MakePlan("gone", {1}, 0, false);
   std::wstring cue = WriteImage(dir, plan, 1);
   DeleteFileW(dir.File(L"gone.bin").c_str());
-  WriteText(dir.File(L"bad.cue"), "FILE x.bin BINARY\r\nTRACK 01 AUDIO\r\nINDEX 01 00:99:00\r\n");
+  WriteAll(dir.File(L"bad.cue"), "FILE x.bin BINARY\r\nTRACK 01 AUDIO\r\nINDEX 01 00:99:00\r\n");
   int16_t d = Open({cue, dir.File(L"bad.cue"), dir.File(L"missing.cue")});
   reader->SelectDrive(d);
   EXPECT_EQ(reader->TrackCount(), 0);
@@ -201,7 +201,7 @@ TEST_F(ImageReader, RelativeFileNamesAndBlanksResolveAgainstTheSheet) {
   auto plan = discimage::MakePlan("My Disc", {1}, 0, false);
   WriteImage(dir, plan, 1);
   // Unquoted name with blanks, written relative to the sheet's folder.
-  WriteText(dir.File(L"unquoted.cue"), "FILE My Disc.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
+  WriteAll(dir.File(L"unquoted.cue"), "FILE My Disc.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
   wchar_t cwd[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, cwd);
   SetCurrentDirectoryW(dir.path.c_str());

@@ -49,12 +49,7 @@ void FakeEncoder::StartEncoding() {
 }
 
 FakeHost::FakeHost() {
-  wchar_t tmp[MAX_PATH];
-  GetTempPathW(MAX_PATH, tmp);
-  static int serial = 0;
-  folder = std::wstring(tmp) + L"wq_session_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-           std::to_wstring(++serial);
-  CreateDirectoryW(folder.c_str(), nullptr);
+  folder = NewTempFolder(L"wq_session_");
   main = CreateWindowExW(0, L"STATIC", L"Form1", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 50, 500, 380, nullptr,
                          nullptr, GetModuleHandleW(nullptr), nullptr);
   state.BarFullWidth = 3495.0f;
@@ -62,18 +57,7 @@ FakeHost::FakeHost() {
 
 FakeHost::~FakeHost() {
   if (main) DestroyWindow(main);
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = fd.cFileName;
-      if (name == L"." || name == L"..") continue;
-      SetFileAttributesW((folder + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW((folder + L"\\" + name).c_str());
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryW(folder.c_str());
+  RemoveFolder(folder);
 }
 
 int FakeHost::TrackListSelectedCount() {
@@ -96,18 +80,6 @@ bool WriteBytes(const std::wstring& path, long bytes) {
   BOOL ok = WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &n, nullptr);
   CloseHandle(f);
   return ok && n == data.size();
-}
-
-std::string ReadAll(const std::wstring& path) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return {};
-  std::string out;
-  char buf[4096];
-  DWORD n = 0;
-  while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
-  CloseHandle(f);
-  return out;
 }
 
 std::vector<std::string> SplitCrLf(const std::string& text) {

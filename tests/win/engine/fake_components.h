@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "ripper/engine/session_host.h"
+#include "tests/win/common/idle_reader.h"
+#include "tests/win/common/test_files.h"
 
 // What one read does.
 struct ReadScript {
@@ -31,7 +33,7 @@ struct EncodeScript {
 
 class FakeHost;
 
-class FakeReader : public CdReader {
+class FakeReader : public IdleReader {
  public:
   explicit FakeReader(FakeHost& host) : host_(host) {}
   std::map<int, ReadScript> scripts;  // by track; others read normally
@@ -40,21 +42,12 @@ class FakeReader : public CdReader {
   // Writes the WAV instead of wavBytes filler bytes (for the real encoder).
   std::function<void(const std::wstring& wavPath)> writeWav;
 
-  void SetEvents(CdReaderEvents*) override {}
-  int16_t InitAspi() override { return 0; }
-  int16_t DriveCount() override { return 1; }
-  std::wstring DriveDescription(int16_t) override { return L"Fake drive"; }
-  void SelectDrive(int16_t) override {}
   int16_t TrackCount() override { return 9; }
   int32_t TrackLength(int16_t) override { return 60000; }
-  int16_t PlayTrack(int16_t, int16_t, int16_t) override { return 0; }
-  void StopPlay() override {}
   void BeginSession() override { calls.push_back(L"BeginSession"); }
   int16_t ReadTrackToWav(int16_t track, const std::wstring& wavPath) override;
   void AbortRead() override { calls.push_back(L"AbortRead"); }
   void EndSession() override { calls.push_back(L"EndSession"); }
-  std::wstring LastError() override { return {}; }
-  bool SelectedToc(DiscToc&) override { return false; }
 
  private:
   FakeHost& host_;
@@ -124,6 +117,5 @@ class FakeHost : public SessionHost {
 // File helpers for the checks.
 long FileSize(const std::wstring& path);  // -1 when missing
 bool WriteBytes(const std::wstring& path, long bytes);
-std::string ReadAll(const std::wstring& path);
 std::vector<std::string> SplitCrLf(const std::string& text);  // keeps a trailing empty piece out
 std::string Narrow(const std::wstring& s);  // ASCII texts of the tests

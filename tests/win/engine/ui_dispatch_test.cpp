@@ -6,20 +6,9 @@
 
 #include <vector>
 
-namespace {
+#include "tests/win/common/test_process.h"
 
-// Pumps this thread's messages until done() or the deadline passes.
-template <class Done>
-bool PumpUntil(Done done, DWORD ms = 5000) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > ms) return false;
-    MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, 0);
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-  }
-  return true;
-}
+namespace {
 
 struct Posted {
   std::vector<int> order;

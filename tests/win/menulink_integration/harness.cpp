@@ -36,14 +36,7 @@ bool Launch(const std::string &commandLine, PROCESS_INFORMATION *pi) {
 
 }  // namespace
 
-std::string BinDir() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.find_last_of('\\') + 1);
-}
-
-std::string LibraryPath() { return BinDir() + "testlib\\menulink.dll"; }
+std::string LibraryPath() { return BinDirA() + "testlib\\menulink.dll"; }
 
 std::string TempDir() {
     char path[MAX_PATH];
@@ -109,7 +102,7 @@ Controller::Controller(bool stay) {
     DeleteFileA(log_.c_str());
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "MenulinkController.Ready");
     ResetEvent(ready);
-    std::string cmd = "\"" + BinDir() + "controller.exe\" --dll \"" + LibraryPath() + "\" --log \"" + log_ +
+    std::string cmd = "\"" + BinDirA() + "controller.exe\" --dll \"" + LibraryPath() + "\" --log \"" + log_ +
                       "\" --lifetime 240000";
     if (stay) cmd += " --stay";
     if (Launch(cmd, &pi_)) started_ = WaitForSingleObject(ready, 10000) == WAIT_OBJECT_0;
@@ -137,7 +130,7 @@ void Controller::Quit() {
 Editor::Editor(const std::string &module, const std::string &args) : module_(module) {
     static int counter = 0;
     std::string exe = TempDir() + module;
-    CopyFileA((BinDir() + "testeditor.exe").c_str(), exe.c_str(), FALSE);
+    CopyFileA((BinDirA() + "testeditor.exe").c_str(), exe.c_str(), FALSE);
     class_ = "MLTE" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
     report_ = TempDir() + class_ + ".txt";
     // What the library would show in a box goes to a file, so that a case

@@ -11,9 +11,9 @@
 
 #include "menulink/registry/internals.h"
 #include "common/proc_address.h"
+#include "tests/win/common/test_files.h"
 
 const MenulinkInternalsTable *Internals();
-std::string BinDir();
 std::string TempDir();
 // The test variant of the library (the one with the test entry points).
 std::string LibraryPath();

@@ -120,7 +120,7 @@ TEST(Release, ModuleNameLongerThanTheFieldRegisteredByPathIsServed) {
     std::string module = "TLONG_EDITOR" + UniqueModule("").substr(0, 5) + ".EXE";
     ASSERT_GE(module.size(), 16u);
     std::string path = TempDir() + module;
-    ASSERT_TRUE(CopyFileA((BinDir() + "testeditor.exe").c_str(), path.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((BinDirA() + "testeditor.exe").c_str(), path.c_str(), FALSE));
     auto registerApp = Export<void(WINAPI *)(const char *)>("GTRegisterNewApp");
     ASSERT_NE(registerApp, nullptr);
     registerApp(path.c_str());

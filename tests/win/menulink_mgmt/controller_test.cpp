@@ -22,7 +22,7 @@ ControllerRun Controller(const std::string &args) {
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = out;
     si.hStdError = out;
-    std::string cmd = "\"" + BinDir() + "controller.exe\" --dll \"" + BinDir() + "testlib\\menulink.dll\" " + args;
+    std::string cmd = "\"" + BinDirA() + "controller.exe\" --dll \"" + BinDirA() + "testlib\\menulink.dll\" " + args;
     PROCESS_INFORMATION pi = {};
     BOOL ok = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     CloseHandle(out);

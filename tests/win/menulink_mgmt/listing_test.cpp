@@ -165,7 +165,7 @@ ChildResult RunChildAs(const std::string &folder, const std::string &name) {
     if (!CopyFileA(ExePath().c_str(), exe.c_str(), FALSE)) return r;
     std::string out = folder + name + ".out";
     SetEnvironmentVariableA("MLMGMT_CHILD_OUT", out.c_str());
-    SetEnvironmentVariableA("MLMGMT_BIN", BinDir().c_str());
+    SetEnvironmentVariableA("MLMGMT_BIN", BinDirA().c_str());
     std::string cmd = "\"" + exe + "\" --gtest_filter=Child.ListsWithOneWindow";
     STARTUPINFOA si = {};
     si.cb = sizeof si;

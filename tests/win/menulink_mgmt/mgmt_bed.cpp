@@ -24,7 +24,7 @@ HMODULE Dll() {
         DeleteFileA(captureFile.c_str());
         // Read by the library at attach.
         SetEnvironmentVariableA("MENULINK_CAPTURE_MESSAGES_TO", captureFile.c_str());
-        return LoadLibraryA((BinDir() + "testlib\\menulink.dll").c_str());
+        return LoadLibraryA((BinDirA() + "testlib\\menulink.dll").c_str());
     }();
     return dll;
 }
@@ -59,13 +59,6 @@ LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 }
 
 }  // namespace
-
-std::string BinDir() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.find_last_of('\\') + 1);
-}
 
 std::string ExePath() {
     char path[MAX_PATH];
@@ -276,7 +269,7 @@ MenuWindow::~MenuWindow() {
 }
 
 Companion::Companion(const std::string &folder, const std::vector<std::string> &entries) : folder_(folder) {
-    CopyFileA((BinDir() + "lxtap16.exe").c_str(), (folder + "lxtap16.exe").c_str(), FALSE);
+    CopyFileA((BinDirA() + "lxtap16.exe").c_str(), (folder + "lxtap16.exe").c_str(), FALSE);
     std::string text;
     for (const std::string &e : entries) text += e + "\r\n";
     WriteText(folder + "lxtap16.txt", text);

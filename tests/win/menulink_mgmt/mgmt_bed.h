@@ -12,6 +12,7 @@
 
 #include "menulink/registry/internals.h"
 #include "tests/win/common/saved_registry_key.h"
+#include "tests/win/common/test_files.h"
 
 using Listing = std::vector<std::pair<std::string, int>>;
 
@@ -31,7 +32,6 @@ const Exports &Gt();
 // GTGetModules with a collecting callback.
 Listing ListModules();
 
-std::string BinDir();
 std::string CaseDir();  // an empty folder of its own for each test
 std::string ExePath();
 void WriteText(const std::string &path, const std::string &content);

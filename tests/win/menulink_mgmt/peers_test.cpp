@@ -101,7 +101,7 @@ TEST(Peers, AnInstallationFolderWithABlankStartsNoOtherProgram) {
     // "Pro gram" does not exist, so it has no short form; "Pro.exe" stands
     // where an unquoted command line would find a program.
     std::string dir = CaseDir();
-    ASSERT_TRUE(CopyFileA((BinDir() + "lxtap16.exe").c_str(), (dir + "Pro.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((BinDirA() + "lxtap16.exe").c_str(), (dir + "Pro.exe").c_str(), FALSE));
     WriteText(dir + "lxtap16.txt", "");
     SetInstallPath(dir + "Pro gram");
     ListModules();

@@ -69,7 +69,8 @@ public:
     ControllerRun() {
         HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "MenulinkController.Ready");
         ResetEvent(ready);
-        std::string cmd = "\"" + BinDir() + "controller.exe\" --dll \"" + BinDir() + "testlib\\menulink.dll\" --lifetime 120000 --stay";
+        std::string cmd = "\"" + BinDirA() + "controller.exe\" --dll \"" + BinDirA() +
+                          "testlib\\menulink.dll\" --lifetime 120000 --stay";
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         if (CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))

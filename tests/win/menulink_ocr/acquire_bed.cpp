@@ -6,6 +6,8 @@
 #include <cstring>
 #include <sstream>
 #include "common/proc_address.h"
+#include "tests/win/common/test_files.h"
+#include "tests/win/common/test_process.h"
 
 namespace acquirebed {
 namespace {
@@ -14,18 +16,6 @@ HMODULE dll;
 const MenulinkInternalsTable* registryTable;
 const MenulinkAcquireTable* runsTable;
 SubclassRecord fakeRecord;
-
-std::string ReadAll(const std::wstring& path) {
-  std::string text;
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return text;
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
-  CloseHandle(f);
-  return text;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> out;
@@ -102,35 +92,13 @@ const MenulinkAcquireTable* Runs() {
   return runsTable;
 }
 
-std::wstring BesideExe(const wchar_t* name) {
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir(path, n);
-  return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
-}
+std::wstring BesideExe(const wchar_t* name) { return BinDir() + L"\\" + name; }
 
 DWORD RunServerCommand(const wchar_t* sw) {
-  std::wstring cmd = L"\"" + BesideExe(L"ocrserver.exe") + L"\" " + sw;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi;
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
-  WaitForSingleObject(pi.hProcess, 30000);
-  DWORD code = 998;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code;
+  return DWORD(RunToEnd(L"\"" + BesideExe(L"ocrserver.exe") + L"\" " + sw, 30000));
 }
 
-void WriteScript(const std::string& text) {
-  HANDLE f = CreateFileW(BesideExe(L"ocrserver-script.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return;
-  DWORD put = 0;
-  WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
-  CloseHandle(f);
-}
+void WriteScript(const std::string& text) { WriteAll(BesideExe(L"ocrserver-script.txt"), text); }
 
 void ClearServerLog() { DeleteFileW(BesideExe(L"ocrserver-calls.log").c_str()); }
 

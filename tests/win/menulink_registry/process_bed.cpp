@@ -4,17 +4,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/win/common/test_files.h"
+
 namespace {
 
 const char *kDirect = "Software\\Korvane Corp\\Lexora9.0\\Direct";
 const char *kGeneral = "Software\\Korvane Corp\\Lexora9.0\\General";
-
-std::string ExeDir() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.find_last_of("\\/") + 1);
-}
 
 std::string Quote(const std::string &s) {
     std::string out = "\"";
@@ -63,7 +58,7 @@ Driver::Driver(const std::vector<std::string> &commands) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE out = CreateFileA(outFile_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::string cmd = Quote(ExeDir() + "menulink_table_driver.exe");
+    std::string cmd = Quote(BinDirA() + "menulink_table_driver.exe");
     for (const std::string &c : commands) cmd += " " + Quote(c);
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -73,7 +68,7 @@ Driver::Driver(const std::vector<std::string> &commands) {
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     std::vector<char> line(cmd.begin(), cmd.end());
     line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, ExeDir().c_str(), &si, &pi_))
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, BinDirA().c_str(), &si, &pi_))
         pi_ = PROCESS_INFORMATION{};
     CloseHandle(out);
 }

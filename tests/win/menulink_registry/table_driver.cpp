@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "menulink/registry/internals.h"
+#include "common/file_util.h"
 #include "common/proc_address.h"
 
 namespace {
@@ -143,10 +144,7 @@ int Run(const std::vector<std::string> &a) {
 
     if (c == "load") {
         // The test variant beside the driver, as every host would load it.
-        char path[MAX_PATH];
-        DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string dir(path, n);
-        dll = LoadLibraryA((dir.substr(0, dir.find_last_of('\\') + 1) + "testlib\\menulink.dll").c_str());
+        dll = LoadLibraryA((ExeFolder<char>() + "testlib\\menulink.dll").c_str());
         if (!dll) {
             std::printf("load 0\n");
             return 1;

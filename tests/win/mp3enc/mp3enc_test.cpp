@@ -15,6 +15,8 @@
 #include "components/mp3enc/mp3enc.h"
 #include "components/mp3enc/set_files_status.h"
 #include "ripper/engine/ui_dispatch.h"
+#include "tests/win/common/test_files.h"
+#include "tests/win/common/test_process.h"
 
 namespace {
 
@@ -67,46 +69,6 @@ std::vector<uint8_t> MakeWav(const WavSpec& s) {
   return w;
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD wrote = 0;
-  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
-            wrote == bytes.size();
-  CloseHandle(h);
-  return ok;
-}
-
-std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
-  std::vector<uint8_t> out;
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return out;
-  uint8_t buf[65536];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.insert(out.end(), buf, buf + got);
-  CloseHandle(h);
-  return out;
-}
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Names in the folder, to prove that nothing (not even a temporary file)
-// was left behind.
-std::vector<std::wstring> Listing(const std::wstring& dir) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW fd;
-  HANDLE f = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-  if (f == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L"..")) names.push_back(fd.cFileName);
-  } while (FindNextFileW(f, &fd));
-  FindClose(f);
-  return names;
-}
-
 struct RecordingSink : Mp3EncoderEvents {
   std::vector<int32_t> progress;
   int done = 0;
@@ -123,22 +85,8 @@ struct RecordingSink : Mp3EncoderEvents {
   }
 };
 
-template <class Done>
-bool PumpUntil(Done done, DWORD ms = 60000) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > ms) return false;
-    MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, 0);
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-  }
-  return true;
-}
-
-// Lets queued events arrive, so that a test can see there is no second one.
-void PumpFor(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
-}
+// Encoding a few seconds of audio can take long on a loaded machine.
+constexpr DWORD kEncodeWaitMs = 60000;
 
 // MPEG-1 layer III bit rate of the first frame, in kbit/s (0: no frame).
 int FirstFrameKbit(const std::vector<uint8_t>& mp3) {
@@ -157,36 +105,25 @@ class Mp3EncTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(UiDispatchInit());
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    dir_ = std::wstring(tmp) + L"wq_mp3enc_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-           std::to_wstring(counter_++);
-    ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
+    ASSERT_TRUE(Exists(dir_.path));
     encoder_ = CreateMp3Encoder();
     encoder_->SetEvents(&sink_);
   }
   void TearDown() override {
     encoder_.reset();
     UiDispatchShutdown();
-    for (const auto& n : Listing(dir_)) {
-      SetFileAttributesW((dir_ + L"\\" + n).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW((dir_ + L"\\" + n).c_str());
-      RemoveDirectoryW((dir_ + L"\\" + n).c_str());
-    }
-    RemoveDirectoryW(dir_.c_str());
   }
-  std::wstring Path(const std::wstring& name) const { return dir_ + L"\\" + name; }
+  std::wstring Path(const std::wstring& name) const { return dir_.File(name); }
   std::wstring Wav(const WavSpec& wavShape, const std::wstring& name = L"in.wav") {
-    EXPECT_TRUE(WriteFileBytes(Path(name), MakeWav(wavShape)));
+    EXPECT_TRUE(WriteAll(Path(name), MakeWav(wavShape)));
     return Path(name);
   }
   bool EncodeToEnd() {
     encoder_->StartEncoding();
-    return PumpUntil([&] { return sink_.done > 0; });
+    return PumpUntil([&] { return sink_.done > 0; }, kEncodeWaitMs);
   }
 
-  static inline int counter_ = 0;
-  std::wstring dir_;
+  ScratchDir dir_{L"wq_mp3enc_"};
   RecordingSink sink_;
   std::unique_ptr<Mp3Encoder> encoder_;
 };
@@ -200,11 +137,11 @@ TEST_F(Mp3EncTest, RefusesWhatItCannotEncodeAndWritesNothing) {
   const std::wstring good = Wav({}, L"good.wav");
   const std::wstring eight = Wav(eightBit, L"eight.wav");
   const std::wstring flt = Wav(floatWav, L"float.wav");
-  ASSERT_TRUE(WriteFileBytes(Path(L"text.wav"), std::vector<uint8_t>(200, 'x')));
+  ASSERT_TRUE(WriteAll(Path(L"text.wav"), std::vector<uint8_t>(200, 'x')));
   ASSERT_TRUE(CreateDirectoryW(Path(L"folder.mp3").c_str(), nullptr));
-  ASSERT_TRUE(WriteFileBytes(Path(L"locked.mp3"), {1, 2, 3}));
+  ASSERT_TRUE(WriteAll(Path(L"locked.mp3"), std::vector<uint8_t>{1, 2, 3}));
   ASSERT_TRUE(SetFileAttributesW(Path(L"locked.mp3").c_str(), FILE_ATTRIBUTE_READONLY));
-  const auto before = Listing(dir_);
+  const auto before = FolderNames(dir_.path);
 
   struct Case {
     const wchar_t* what;
@@ -225,15 +162,15 @@ TEST_F(Mp3EncTest, RefusesWhatItCannotEncodeAndWritesNothing) {
   }
   encoder_->SetBitRateKbit(100);
   EXPECT_EQ(encoder_->SetFiles(good, Path(L"f.mp3")), static_cast<int16_t>(SetFilesStatus::BadBitRate));
-  EXPECT_EQ(Listing(dir_), before);
-  EXPECT_EQ(ReadFileBytes(Path(L"locked.mp3")), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(FolderNames(dir_.path), before);
+  EXPECT_EQ(ReadBytes(Path(L"locked.mp3")), (std::vector<uint8_t>{1, 2, 3}));
 
   // A refused SetFiles leaves nothing to start, yet the caller's wait ends.
   encoder_->StartEncoding();
-  EXPECT_TRUE(PumpUntil([&] { return sink_.done == 1; }));
+  EXPECT_TRUE(PumpUntil([&] { return sink_.done == 1; }, kEncodeWaitMs));
   PumpFor(200);
   EXPECT_EQ(sink_.done, 1);
-  EXPECT_EQ(Listing(dir_), before);
+  EXPECT_EQ(FolderNames(dir_.path), before);
 }
 
 // Every way the MP3 file can fail to appear is named, so that the session
@@ -241,7 +178,7 @@ TEST_F(Mp3EncTest, RefusesWhatItCannotEncodeAndWritesNothing) {
 TEST_F(Mp3EncTest, FailuresNameTheirReasonAndLeaveNoTemporaryFile) {
   const std::wstring wav = Wav({});
   // An old MP3 held open by a player without sharing: the final rename fails.
-  ASSERT_TRUE(WriteFileBytes(Path(L"held.mp3"), {1, 2, 3}));
+  ASSERT_TRUE(WriteAll(Path(L"held.mp3"), std::vector<uint8_t>{1, 2, 3}));
   HANDLE player = CreateFileW(Path(L"held.mp3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(player, INVALID_HANDLE_VALUE);
   ASSERT_EQ(encoder_->SetFiles(wav, Path(L"held.mp3")), 0);
@@ -249,7 +186,7 @@ TEST_F(Mp3EncTest, FailuresNameTheirReasonAndLeaveNoTemporaryFile) {
   ASSERT_TRUE(EncodeToEnd());
   CloseHandle(player);
   EXPECT_EQ(encoder_->FailureReason(), L"can not replace the old MP3 file: it is open in another program or protected");
-  EXPECT_EQ(ReadFileBytes(Path(L"held.mp3")), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(ReadBytes(Path(L"held.mp3")), (std::vector<uint8_t>{1, 2, 3}));
 
   // Refused before anything is written, with the reason.
   const std::wstring tooLong = Path(std::wstring(250, L'n') + L".mp3");
@@ -260,14 +197,14 @@ TEST_F(Mp3EncTest, FailuresNameTheirReasonAndLeaveNoTemporaryFile) {
 
   // A temporary file left by a killed session, even a hidden read-only one,
   // is not in the way, and a finished encode reports no failure.
-  ASSERT_TRUE(WriteFileBytes(Path(L"next.mp3.wqpart"), {4, 5}));
+  ASSERT_TRUE(WriteAll(Path(L"next.mp3.wqpart"), std::vector<uint8_t>{4, 5}));
   ASSERT_TRUE(SetFileAttributesW(Path(L"next.mp3.wqpart").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
   sink_.done = 0;
   ASSERT_EQ(encoder_->SetFiles(wav, Path(L"next.mp3")), 0);
   ASSERT_TRUE(EncodeToEnd());
   EXPECT_EQ(encoder_->FailureReason(), L"");
-  EXPECT_TRUE(HasInfoFrame(ReadFileBytes(Path(L"next.mp3"))));
-  auto names = Listing(dir_);
+  EXPECT_TRUE(HasInfoFrame(ReadBytes(Path(L"next.mp3"))));
+  auto names = FolderNames(dir_.path);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::wstring>{L"held.mp3", L"in.wav", L"next.mp3"}));
 }
@@ -291,12 +228,12 @@ TEST_F(Mp3EncTest, EncodesToAUnicodeNameWithEventsOnTheUiThread) {
   for (size_t i = 1; i < sink_.progress.size(); ++i) EXPECT_LT(sink_.progress[i - 1], sink_.progress[i]);
   EXPECT_EQ(sink_.progress.back(), total);
 
-  const auto bytes = ReadFileBytes(mp3);
+  const auto bytes = ReadBytes(mp3);
   EXPECT_EQ(FirstFrameKbit(bytes), 192);
   EXPECT_TRUE(HasInfoFrame(bytes));
   // 3 s at 192 kbit/s, give or take the info frame and padding.
   EXPECT_NEAR(static_cast<double>(bytes.size()), 3 * 192000 / 8.0, 2000.0);
-  EXPECT_EQ(Listing(dir_).size(), 2u);  // the WAV and the MP3, no temporary file
+  EXPECT_EQ(FolderNames(dir_.path).size(), 2u);  // the WAV and the MP3, no temporary file
 }
 
 TEST_F(Mp3EncTest, BitRateAppliesFromTheNextSetFiles) {
@@ -305,12 +242,12 @@ TEST_F(Mp3EncTest, BitRateAppliesFromTheNextSetFiles) {
   ASSERT_EQ(encoder_->SetFiles(wav, Path(L"a.mp3")), 0);
   encoder_->SetBitRateKbit(320);  // the menu is not consulted mid-track
   ASSERT_TRUE(EncodeToEnd());
-  EXPECT_EQ(FirstFrameKbit(ReadFileBytes(Path(L"a.mp3"))), 128);
+  EXPECT_EQ(FirstFrameKbit(ReadBytes(Path(L"a.mp3"))), 128);
 
   sink_.done = 0;
   ASSERT_EQ(encoder_->SetFiles(wav, Path(L"b.mp3")), 0);
   ASSERT_TRUE(EncodeToEnd());
-  EXPECT_EQ(FirstFrameKbit(ReadFileBytes(Path(L"b.mp3"))), 320);
+  EXPECT_EQ(FirstFrameKbit(ReadBytes(Path(L"b.mp3"))), 320);
 }
 
 TEST_F(Mp3EncTest, NextTrackCanBePreparedTheMomentEncodeDoneArrives) {
@@ -326,9 +263,9 @@ TEST_F(Mp3EncTest, NextTrackCanBePreparedTheMomentEncodeDoneArrives) {
   };
   ASSERT_EQ(encoder_->SetFiles(wav, Path(L"t0.mp3")), 0);
   encoder_->StartEncoding();
-  ASSERT_TRUE(PumpUntil([&] { return sink_.done == 5; }));
+  ASSERT_TRUE(PumpUntil([&] { return sink_.done == 5; }, kEncodeWaitMs));
   EXPECT_EQ(statuses, std::vector<int16_t>(4, 0));
-  EXPECT_EQ(Listing(dir_).size(), 6u);
+  EXPECT_EQ(FolderNames(dir_.path).size(), 6u);
 }
 
 TEST_F(Mp3EncTest, AbortLeavesNeitherTheFinalNameNorATemporaryFile) {
@@ -337,17 +274,17 @@ TEST_F(Mp3EncTest, AbortLeavesNeitherTheFinalNameNorATemporaryFile) {
   const std::wstring wav = Wav(wavShape);
   const std::wstring mp3 = Path(L"out.mp3");
   // An older file under the final name survives an aborted encode intact.
-  ASSERT_TRUE(WriteFileBytes(mp3, {9, 8, 7}));
+  ASSERT_TRUE(WriteAll(mp3, std::vector<uint8_t>{9, 8, 7}));
   ASSERT_EQ(encoder_->SetFiles(wav, mp3), 0);
   encoder_->StartEncoding();
-  ASSERT_TRUE(PumpUntil([&] { return !sink_.progress.empty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !sink_.progress.empty(); }, kEncodeWaitMs));
   ASSERT_EQ(sink_.done, 0) << "encode finished before it could be aborted";
   encoder_->AbortEncoding();
-  EXPECT_EQ(Listing(dir_).size(), 2u);  // in.wav and the old out.mp3
-  EXPECT_EQ(ReadFileBytes(mp3), (std::vector<uint8_t>{9, 8, 7}));
+  EXPECT_EQ(FolderNames(dir_.path).size(), 2u);  // in.wav and the old out.mp3
+  EXPECT_EQ(ReadBytes(mp3), (std::vector<uint8_t>{9, 8, 7}));
 
   // The one EncodeDone still arrives, late, and no second one follows.
-  EXPECT_TRUE(PumpUntil([&] { return sink_.done == 1; }));
+  EXPECT_TRUE(PumpUntil([&] { return sink_.done == 1; }, kEncodeWaitMs));
   PumpFor(300);
   EXPECT_EQ(sink_.done, 1);
   EXPECT_LT(sink_.progress.back(), encoder_->ProgressTotal());
@@ -358,12 +295,12 @@ TEST_F(Mp3EncTest, PreparedButNeverStartedLeavesNoTemporaryFile) {
   ASSERT_EQ(encoder_->SetFiles(wav, Path(L"a.mp3")), 0);
   // A second SetFiles (the session's next track) drops the first one.
   ASSERT_EQ(encoder_->SetFiles(wav, Path(L"b.mp3")), 0);
-  EXPECT_EQ(Listing(dir_).size(), 2u);
+  EXPECT_EQ(FolderNames(dir_.path).size(), 2u);
   encoder_->AbortEncoding();
-  EXPECT_EQ(Listing(dir_), std::vector<std::wstring>{L"in.wav"});
+  EXPECT_EQ(FolderNames(dir_.path), std::vector<std::wstring>{L"in.wav"});
   ASSERT_EQ(encoder_->SetFiles(wav, Path(L"c.mp3")), 0);
   encoder_.reset();
-  EXPECT_EQ(Listing(dir_), std::vector<std::wstring>{L"in.wav"});
+  EXPECT_EQ(FolderNames(dir_.path), std::vector<std::wstring>{L"in.wav"});
   PumpFor(100);
   EXPECT_EQ(sink_.done, 0);
 }
