@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "components/cddb/cddb.h"
 #include "ripper/engine/message_pump.h"
 #include "ripper/engine/session_names.h"
 #include "ripper/engine/track_tags.h"
@@ -10,10 +11,6 @@
 #include "ripper/ui/form1.h"
 #include "ripper/ui/form1_ids.h"
 #include "ripper/ui/form3.h"
-
-#if HAVE_WQ_CDDB
-#include "components/cddb/cddb.h"
-#endif
 
 namespace {
 
@@ -30,10 +27,8 @@ void SetEntry(HWND list, int index, const std::wstring& text) {
 
 void KeepDiscDetails(CddbClient& client) {
   CddbDiscDetails d;
-#if HAVE_WQ_CDDB
   CddbEntry e;
   if (CddbLastEntry(client, e)) d = {e.artist, e.album, e.year, e.genre};
-#endif
   SetCddbDiscDetails(d);
 }
 
@@ -63,11 +58,6 @@ void Command7Flow(Form1& form) {
     form.LoadTrackList();
     return;
   }
-  if (!form.HasAllComponents()) {
-    ShowUserMessage(main, L"A component needed for CDDB is missing from this build.");
-    return;
-  }
-
   CddbClient& cddb = form.Cddb();
   QuitForwarder forwardQuit;
   st.UseCddb = kVbTrue;

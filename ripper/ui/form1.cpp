@@ -56,10 +56,6 @@ Form1::~Form1() {
 
 Form1* Form1::Instance() { return g_instance; }
 
-bool Form1::HasAllComponents() const {
-  return components_.reader && components_.encoder && components_.cddb;
-}
-
 // ---- window and controls --------------------------------------------------
 
 bool Form1::Load() {
@@ -303,10 +299,6 @@ bool Form1::FormLoad() {
 }
 
 bool Form1::InitDevices() {
-  if (!components_.reader) {
-    ShowUserMessage(nullptr, L"The CD reader component is missing from this build. Program abort!");
-    return false;
-  }
   if (Reader().InitAspi() != 0) {
     ShowUserMessage(nullptr, kAspiMessage);
     return false;
@@ -442,10 +434,6 @@ void Form1::Command4Click() {
 }
 
 void Form1::Command1Click() {
-  if (!HasAllComponents()) {
-    ShowUserMessage(hwnd_, L"A component needed for ripping is missing from this build.");
-    return;
-  }
   RunSession(*this);
 }
 

@@ -52,7 +52,6 @@ class Form1 final : public SessionHost, public CdReaderEvents, public Mp3Encoder
   void LoadTrackList();
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
   bool RefreshDir1();
-  bool HasAllComponents() const;
 
  private:
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
