@@ -5,6 +5,7 @@
 #include "ripper/engine/form2_ids.h"
 #include "ripper/engine/message_pump.h"
 #include "ripper/engine/session.h"
+#include "ripper/engine/session_log.h"
 #include "ripper/engine/twips.h"
 #include "ripper/engine/user_message.h"
 #include "common/proc_address.h"
@@ -330,13 +331,50 @@ void AbortOrClose() {
   if (g_form.inAbort || !SessionIsRunning() || !g_form.host) return;
   g_form.inAbort = true;
   HWND owner = g_form.wnd;
-  SessionHost& host = *g_form.host;
-  host.State().AbortRequested = kVbTrue;
-  host.State().OperationDone = true;
-  // Also while the encoder runs: the session aborts that one when it sees the flag.
-  host.Reader().AbortRead();
+  SessionRequestAbort(*g_form.host);
   PumpPendingMessages();
   ShowUserMessage(IsWindow(owner) ? owner : nullptr, L"Ripping and Encoding Aborted");
   PumpPendingMessages();
   if (g_form.wnd == owner) g_form.inAbort = false;
 }
+
+bool Form2View::Open() {
+  Form2Unload();
+  if (!Form2Load(host_)) {
+    ShowUserMessage(main_, L"Error: can not open the progress window!");
+    return false;
+  }
+  Form2Show();
+  if (main_) ShowWindow(main_, SW_HIDE);
+  return true;
+}
+
+void Form2View::Tell(const std::wstring& text) { ShowUserMessage(Form2Window(), text); }
+
+bool Form2View::WaitFor(const bool& flag) { return WaitForFlag(flag); }
+
+void Form2View::Beep() { MessageBeep(MB_OK); }
+
+void Form2View::Ended() {
+  if (main_) {
+    ShowWindow(main_, SW_SHOW);
+    RECT r;
+    if (GetWindowRect(main_, &r)) Form2SetPosition(r.right, r.top);
+  }
+  Form2SetButtonCaption(L"DONE");
+}
+
+void RunSession(SessionHost& host, HWND main) {
+  Form2View view(host, main);
+  DiskSessionFiles files;
+  RunSession(host, view, files);
+  RepostPendingQuit();
+}
+
+void ProgressWindowPrepare(SessionHost& host) {
+  if (!Form2Load(host)) return;
+  host.State().BarFullWidth = kBarDesignWidth;
+  for (int bar = 1; bar <= 3; ++bar) Form2SetBarWidth(bar, 0.0f);
+}
+
+void ProgressWindowUnload() { Form2Unload(); }

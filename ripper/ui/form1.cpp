@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ripper/engine/form2.h"
 #include "ripper/engine/session.h"
 #include "ripper/engine/twips.h"
 #include "ripper/engine/user_message.h"
@@ -434,7 +435,7 @@ void Form1::Command4Click() {
 }
 
 void Form1::Command1Click() {
-  RunSession(*this);
+  RunSession(*this, hwnd_);
 }
 
 void Form1::Command2Click() { ShowAboutBox(hwnd_); }

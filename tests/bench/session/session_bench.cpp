@@ -19,6 +19,7 @@
 #include "components/cdreader/disc_image.h"
 #include "components/cdreader/track_read.h"
 #include "components/mp3enc/mp3enc.h"
+#include "ripper/engine/form2.h"
 #include "ripper/engine/message_pump.h"
 #include "ripper/engine/session.h"
 #include "ripper/engine/ui_dispatch.h"
@@ -115,7 +116,7 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   CdReader& Reader() override { return *reader_; }
   Mp3Encoder& Encoder() override { return *encoder_; }
   CddbClient& Cddb() override { return cddb_; }
-  HWND MainWindow() override { return main_; }
+  HWND MainWindow() { return main_; }
   int TrackListCount() override { return tracks; }
   bool TrackListSelected(int) override { return true; }
   int TrackListSelectedCount() override { return tracks; }
@@ -407,7 +408,7 @@ int wmain(int argc, wchar_t** argv) {
   const double cpu0 = ThreadCpu();
   double p0 = ProcessCpu();
   const double sessionStart = Now();
-  RunSession(host);
+  RunSession(host, host.MainWindow());
   const double session = Now() - sessionStart;
   const double uiCpu = ThreadCpu() - cpu0;
   const double sessionCpu = ProcessCpu() - p0;

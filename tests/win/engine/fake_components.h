@@ -113,7 +113,6 @@ class FakeHost : public SessionHost {
   CdReader& Reader() override { return realReader ? *realReader : reader; }
   Mp3Encoder& Encoder() override { return realEncoder ? *realEncoder : encoder; }
   CddbClient& Cddb() override { return cddb; }
-  HWND MainWindow() override { return main; }
   int TrackListCount() override { return static_cast<int>(selected.size()); }
   bool TrackListSelected(int index) override { return selected.at(static_cast<size_t>(index)); }
   int TrackListSelectedCount() override;
