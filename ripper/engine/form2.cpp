@@ -8,7 +8,7 @@
 #include "ripper/engine/session_log.h"
 #include "ripper/engine/twips.h"
 #include "ripper/engine/user_message.h"
-#include "common/proc_address.h"
+#include "ripper/engine/window_basics.h"
 
 namespace {
 
@@ -44,19 +44,6 @@ const Rect kFrameRects[3] = {{120, 120, 3615, 375}, {120, 600, 3615, 375}, {120,
 const wchar_t* const kFrameTexts[3] = {L"All Tracks", L"This Track", L"Encoding"};
 
 int Px(int twips) { return TwipsToPixels(twips, g_form.dpi); }
-
-int WindowDpi(HWND wnd) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static auto fn = ProcAddress<GetDpiForWindowFn>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
-  if (fn) {
-    UINT d = fn(wnd);
-    if (d > 0) return static_cast<int>(d);
-  }
-  HDC dc = GetDC(nullptr);
-  int d = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-  if (dc) ReleaseDC(nullptr, dc);
-  return d > 0 ? d : 96;
-}
 
 int BarPixels(float twips) {
   if (!(twips > 0.0f)) return 0;  // also NaN
@@ -127,11 +114,9 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_DESTROY:
       if (g_form.wnd == hwnd) {
-        HFONT font = g_form.font;
         SessionHost* host = g_form.host;
         g_form = Form2{};
         g_form.host = host;
-        if (font) DeleteObject(font);
       }
       return 0;
   }
@@ -148,15 +133,8 @@ bool RegisterClasses() {
   g_barBrush = CreateSolidBrush(RGB(0, 0, 128));
   bar.hbrBackground = g_barBrush;
   bar.lpszClassName = kBarClass;
-  WNDCLASSW form{};
-  form.lpfnWndProc = FormProc;
-  form.hInstance = inst;
-  form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  form.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(1));
-  form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  form.lpszClassName = kFormClass;
   if (!RegisterClassW(&bar) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-  if (!RegisterClassW(&form) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  if (!RegisterFormClass(kFormClass, FormProc, IDC_ARROW, LoadIconW(inst, MAKEINTRESOURCEW(1)))) return false;
   done = true;
   return true;
 }
@@ -169,13 +147,6 @@ HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DW
                            nullptr);
   if (h && g_form.font) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(g_form.font), FALSE);
   return h;
-}
-
-HFONT MakeFont() {
-  NONCLIENTMETRICSW ncm{};
-  ncm.cbSize = sizeof(ncm);
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) return nullptr;
-  return CreateFontIndirectW(&ncm.lfMessageFont);
 }
 
 void CreateControls() {
@@ -213,8 +184,8 @@ bool Form2Load(SessionHost& host) {
                            100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!w) return false;
   g_form.wnd = w;
-  g_form.dpi = WindowDpi(w);
-  g_form.font = MakeFont();
+  g_form.dpi = ScreenDpi();
+  g_form.font = MessageFont();
   RECT r{0, 0, Px(kClientWidth), Px(kClientHeight)};
   AdjustWindowRectEx(&r, kStyle, FALSE, 0);
   SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -248,16 +219,7 @@ void Form2SetStatus(const std::wstring& text) {
   if (g_form.text1) SetWindowTextW(g_form.text1, text.c_str());
 }
 
-static std::wstring TextOf(HWND h) {
-  if (!h) return {};
-  int n = GetWindowTextLengthW(h);
-  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(h, s.data(), n + 1);
-  s.resize(static_cast<size_t>(n > 0 ? n : 0));
-  return s;
-}
-
-std::wstring Form2Status() { return TextOf(g_form.text1); }
+std::wstring Form2Status() { return WindowText(g_form.text1); }
 
 void Form2AddLine(const std::wstring& line) {
   HWND l = g_form.list1;
@@ -318,7 +280,7 @@ void Form2SetButtonCaption(const std::wstring& caption) {
   if (g_form.command1) SetWindowTextW(g_form.command1, caption.c_str());
 }
 
-std::wstring Form2ButtonCaption() { return TextOf(g_form.command1); }
+std::wstring Form2ButtonCaption() { return WindowText(g_form.command1); }
 
 void AbortOrClose() {
   if (!g_form.wnd) return;

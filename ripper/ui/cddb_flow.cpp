@@ -7,6 +7,7 @@
 #include "ripper/engine/session_names.h"
 #include "ripper/engine/track_tags.h"
 #include "ripper/engine/user_message.h"
+#include "ripper/engine/window_basics.h"
 #include "ripper/ui/code_dialog.h"
 #include "ripper/ui/form1.h"
 #include "ripper/ui/form1_ids.h"
@@ -51,7 +52,7 @@ void Command7Flow(Form1& form) {
   HWND main = form.Hwnd();
   Form1State& st = form.State();
 
-  if (code_dialog::Text(button) == kCaptionOff) {
+  if (WindowText(button) == kCaptionOff) {
     st.UseCddb = kVbFalse;
     SetWindowTextW(button, kCaptionOn);
     ClearCddbDiscDetails();

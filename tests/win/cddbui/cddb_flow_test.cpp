@@ -6,6 +6,7 @@
 
 #include "ripper/engine/track_tags.h"
 #include "ripper/engine/user_message.h"
+#include "ripper/engine/window_basics.h"
 #include "ripper/ui/code_dialog.h"
 #include "ripper/ui/form1.h"
 #include "ripper/ui/form1_ids.h"
@@ -56,8 +57,8 @@ class CddbFlowTest : public ::testing::Test {
       waitBoxShown = Form3Window() && IsWindowVisible(Form3Window());
       mainHidden = !IsWindowVisible(form->Hwnd());
       if (waitBoxShown)
-        waitText = code_dialog::Text(Form3Window()) + L"|" +
-                   code_dialog::Text(GetDlgItem(Form3Window(), 4001));
+        waitText = WindowText(Form3Window()) + L"|" +
+                   WindowText(GetDlgItem(Form3Window(), 4001));
     };
   }
   void TearDown() override {
@@ -78,7 +79,7 @@ class CddbFlowTest : public ::testing::Test {
     return out;
   }
   void Click7() { ClickButton(Ctl(kIdCommand7)); }
-  std::wstring Caption7() { return code_dialog::Text(Ctl(kIdCommand7)); }
+  std::wstring Caption7() { return WindowText(Ctl(kIdCommand7)); }
 
   std::unique_ptr<Form1> form;
   ScriptedReader* reader = nullptr;

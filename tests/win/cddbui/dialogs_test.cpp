@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "ripper/engine/user_message.h"
+#include "ripper/engine/window_basics.h"
 #include "ripper/ui/about_box.h"
 #include "ripper/ui/cddbui_ids.h"
 #include "ripper/ui/code_dialog.h"
@@ -74,12 +75,12 @@ class MainWindowTest : public ::testing::Test {
     return WithModal(
         [&] { Press(form->Control(kIdCommand3)); }, Form4Window,
         [&](HWND d) {
-          EXPECT_EQ(code_dialog::Text(d), L"Make Directory");
-          EXPECT_EQ(code_dialog::Text(GetDlgItem(d, kIdForm4Text1)), L"");
+          EXPECT_EQ(WindowText(d), L"Make Directory");
+          EXPECT_EQ(WindowText(GetDlgItem(d, kIdForm4Text1)), L"");
           SetWindowTextW(GetDlgItem(d, kIdForm4Text1), name.c_str());
           Press(GetDlgItem(d, button));
           if (textAfter) {
-            *textAfter = Form4Window() ? code_dialog::Text(GetDlgItem(d, kIdForm4Text1)) : L"<closed>";
+            *textAfter = Form4Window() ? WindowText(GetDlgItem(d, kIdForm4Text1)) : L"<closed>";
             Press(GetDlgItem(d, kIdForm4Command2));
           }
         },
@@ -245,11 +246,11 @@ TEST_F(AboutTest, ShowsCaptionVersionTextsAndNoPlaceholderMailLink) {
   ASSERT_TRUE(WithModal(
       [&] { Press(form->Control(kIdCommand2)); }, AboutBoxWindow,
       [&](HWND d) {
-        caption = code_dialog::Text(d);
-        label1 = code_dialog::Text(GetDlgItem(d, kIdAboutLabel1));
+        caption = WindowText(d);
+        label1 = WindowText(GetDlgItem(d, kIdAboutLabel1));
         contactShown = GetDlgItem(d, kIdAboutLabel2) || GetDlgItem(d, kIdAboutLabel4) ||
                        GetDlgItem(d, kIdAboutEmail);
-        EXPECT_EQ(code_dialog::Text(GetDlgItem(d, kIdAboutSysInfo)), L"&System Info...");
+        EXPECT_EQ(WindowText(GetDlgItem(d, kIdAboutSysInfo)), L"&System Info...");
         EXPECT_EQ(GetNextDlgTabItem(d, GetDlgItem(d, IDOK), FALSE), GetDlgItem(d, kIdAboutSysInfo));
         Press(GetDlgItem(d, IDOK));
       },
