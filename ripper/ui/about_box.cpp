@@ -3,11 +3,11 @@
 #include <vector>
 
 #include "ripper/engine/twips.h"
-#include "ripper/engine/window_basics.h"
 #include "ripper/engine/user_message.h"
+#include "ripper/engine/window_basics.h"
 #include "ripper/ui/cddbui_ids.h"
 #include "ripper/ui/code_dialog.h"
-#include "ripper/ui/main_caption.h"
+#include "ripper/ui/form1_texts.h"
 #include "wq_version.h"
 
 namespace {

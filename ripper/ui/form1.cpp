@@ -13,9 +13,8 @@
 #include "ripper/ui/drive_list.h"
 #include "ripper/ui/folder_list.h"
 #include "ripper/ui/form1_ids.h"
+#include "ripper/ui/form1_texts.h"
 #include "ripper/ui/form4.h"
-#include "ripper/ui/main_caption.h"
-#include "ripper/ui/track_entry.h"
 #include "wq_version.h"
 
 namespace {
