@@ -1,53 +1,26 @@
 // The session's steps against in-memory components, windows and files. The
 // components' events wait in a queue, as in the UI thread's message queue,
 // and run while the session waits or a message box is up.
-#include "ripper/engine/session.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <deque>
-#include <functional>
-#include <map>
 #include <set>
-#include <vector>
+
+#include "tests/native/engine/fake_parts.h"
 
 namespace {
 
 using Lines = std::vector<std::wstring>;
-using Event = std::function<void()>;
 
-struct ReadScript {
-  int16_t status = 0;              // returned by ReadTrackToWav
-  long long wavBytes = 44 + 4000;  // -1 writes nothing
-  std::vector<int32_t> progress{250, 500, 1000};
-  enum End { Done, Error, Nothing } end = Done;
-  int32_t errorCode = 0;
-  std::wstring errorMessage;
-  Event during;  // queued after the progress events
-};
-
-struct EncodeScript {
-  int16_t setFilesStatus = 0;
-  std::vector<int32_t> progress{50, 100, 200};
-  bool done = true;  // raise EncodeDone and write the MP3
-  Event during;
-};
-
-// The components, the main window, the progress window and the output
-// folder in one.
-class World final : public SessionHost, public SessionView, public SessionFiles,
-                    public CdReader, public Mp3Encoder, public CddbClient {
+// The main window, the progress window and the output folder in one.
+class World final : public FakeWorld, public SessionView, public SessionFiles {
  public:
   Form1State state;
+  FakeReader reader{*this};
+  FakeEncoder encoder{*this};
+  FakeCddb cddb;
   std::vector<bool> selected = std::vector<bool>(9, false);
-  std::map<int, ReadScript> reads;              // by track; others read normally
-  std::map<std::wstring, EncodeScript> encodes;  // by WAV path
-  std::map<int16_t, std::wstring> titles;
-  std::function<void(int track)> onRead;
-  Lines readerCalls, encoderCalls;
-  std::vector<Mp3Tags> tags;
-  int32_t total = 200;
 
   std::deque<Event> queue;
   bool quit = false;  // as a WM_QUIT: ends the wait it arrives in
@@ -66,18 +39,17 @@ class World final : public SessionHost, public SessionView, public SessionFiles,
     for (int t : tracks) selected[static_cast<size_t>(t - 1)] = true;
   }
   void Run() { RunSession(*this, *this, *this); }
-  void Post(Event e) { queue.push_back(std::move(e)); }
   void Next() {
     Event e = std::move(queue.front());
     queue.pop_front();
     e();
   }
 
-  // SessionHost
+  // FakeWorld
   Form1State& State() override { return state; }
-  CdReader& Reader() override { return *this; }
-  Mp3Encoder& Encoder() override { return *this; }
-  CddbClient& Cddb() override { return *this; }
+  CdReader& Reader() override { return reader; }
+  Mp3Encoder& Encoder() override { return encoder; }
+  CddbClient& Cddb() override { return cddb; }
   int TrackListCount() override { return static_cast<int>(selected.size()); }
   bool TrackListSelected(int i) override { return selected.at(static_cast<size_t>(i)); }
   int TrackListSelectedCount() override {
@@ -87,6 +59,8 @@ class World final : public SessionHost, public SessionView, public SessionFiles,
   }
   std::wstring OutputFolder() override { return L"C:\\out"; }
   std::wstring Prefix() override { return L"Track"; }
+  void Post(Event e) override { queue.push_back(std::move(e)); }
+  void PutFile(const std::wstring& path, long long bytes) override { files[path] = bytes; }
 
   // SessionView
   bool Open() override {
@@ -126,67 +100,6 @@ class World final : public SessionHost, public SessionView, public SessionFiles,
   void CloseLog() override { logOpen = false; }
   std::wstring Date() override { return L"D"; }
   std::wstring Time() override { return L"T"; }
-
-  // CdReader
-  void SetEvents(CdReaderEvents*) override {}
-  int16_t InitAspi() override { return 0; }
-  int16_t DriveCount() override { return 1; }
-  std::wstring DriveDescription(int16_t) override { return {}; }
-  void SelectDrive(int16_t) override {}
-  int16_t TrackCount() override { return 9; }
-  int32_t TrackLength(int16_t) override { return 0; }
-  int16_t PlayTrack(int16_t, int16_t, int16_t) override { return 0; }
-  void StopPlay() override {}
-  void BeginSession() override { readerCalls.push_back(L"BeginSession"); }
-  int16_t ReadTrackToWav(int16_t track, const std::wstring& wavPath) override {
-    readerCalls.push_back(L"Read " + std::to_wstring(track) + L" " + wavPath);
-    if (onRead) onRead(track);
-    const ReadScript s = reads[track];
-    if (s.wavBytes >= 0) files[wavPath] = s.wavBytes;
-    for (int32_t p : s.progress) Post([this, p] { SessionReadProgress(*this, p); });
-    if (s.during) Post(s.during);
-    if (s.end == ReadScript::Done) Post([this] { SessionReadDone(*this); });
-    if (s.end == ReadScript::Error) Post([this, s] { SessionReadError(*this, s.errorCode, s.errorMessage); });
-    return s.status;
-  }
-  void AbortRead() override { readerCalls.push_back(L"AbortRead"); }
-  void EndSession() override { readerCalls.push_back(L"EndSession"); }
-  std::wstring LastError() override { return {}; }  // the CDDB client's too
-  bool SelectedToc(DiscToc&) override { return false; }
-
-  // Mp3Encoder
-  void SetEvents(Mp3EncoderEvents*) override {}
-  void SetBitRateKbit(int16_t kbit) override { encoderCalls.push_back(L"BitRate " + std::to_wstring(kbit)); }
-  int16_t SetFiles(const std::wstring& wavPath, const std::wstring& mp3Path) override {
-    encoderCalls.push_back(L"SetFiles " + wavPath + L" " + mp3Path);
-    wav_ = wavPath;
-    mp3_ = mp3Path;
-    return encodes[wavPath].setFilesStatus;
-  }
-  void StartEncoding() override {
-    encoderCalls.push_back(L"StartEncoding");
-    const EncodeScript s = encodes[wav_];
-    for (int32_t d : s.progress) Post([this, d] { SessionEncodeProgress(*this, d); });
-    if (s.during) Post(s.during);
-    if (s.done) Post([this, mp3 = mp3_] {
-      files[mp3] = 1000;
-      SessionEncodeDone(*this);
-    });
-  }
-  void AbortEncoding() override { encoderCalls.push_back(L"AbortEncoding"); }
-  int32_t ProgressTotal() override { return total; }
-  void SetTags(const Mp3Tags& t) override { tags.push_back(t); }
-
-  // CddbClient
-  void SetClientName(const std::wstring&) override {}
-  void SetConnection(const std::wstring&) override {}
-  std::wstring DiscTitle() override { return {}; }
-  int16_t CddbTrackCount() override { return 0; }
-  std::wstring TrackTitle(int16_t& track) override { return titles[track]; }
-  void SetEmail(const std::wstring&) override {}
-
- private:
-  std::wstring wav_, mp3_;
 };
 
 const std::wstring kWav1 = L"C:\\out\\Track01.wav", kMp31 = L"C:\\out\\Track01.mp3";
@@ -204,17 +117,9 @@ void ExpectEnded(const World& w) {
   EXPECT_EQ(w.log[w.log.size() - 2], L"Ending Session (D) (T)");
   EXPECT_EQ(w.log.back(), L"");
   EXPECT_FALSE(w.logOpen);
-  EXPECT_EQ(w.readerCalls.back(), L"EndSession");
+  EXPECT_EQ(w.reader.calls.back(), L"EndSession");
   // The list holds the log's lines but the closing empty one.
   EXPECT_EQ(w.lines, Lines(w.log.begin(), w.log.end() - 1));
-}
-
-TEST(SessionSteps, NothingSelectedDoesNothing) {
-  World w;
-  w.Run();
-  EXPECT_TRUE(w.readerCalls.empty());
-  EXPECT_TRUE(w.log.empty());
-  EXPECT_TRUE(w.mainShown);
 }
 
 TEST(SessionSteps, TracksTwoAndFiveOfNine) {
@@ -223,12 +128,12 @@ TEST(SessionSteps, TracksTwoAndFiveOfNine) {
   Lines statusAtRead;
   std::vector<float> encodeBarAtRead;
   bool runningAndHidden = true;
-  w.onRead = [&](int) {
+  w.reader.onRead = [&](int) {
     statusAtRead.push_back(w.status);
     encodeBarAtRead.push_back(w.bars[2]);
     runningAndHidden = runningAndHidden && SessionIsRunning() && !w.mainShown;
   };
-  w.encodes[L"C:\\out\\Track05.wav"].during = [&] { EXPECT_EQ(w.status, L"Encoding Track 05,   01 Track(s) left"); };
+  w.encoder.scripts[L"C:\\out\\Track05.wav"].during = [&] { EXPECT_EQ(w.status, L"Encoding Track 05,   01 Track(s) left"); };
   w.Run();
   EXPECT_EQ(Middle(w.log), (Lines{L"Reading Track  02,   02 Track(s) left", L"Encoding Track 02,   02 Track(s) left",
                                   L"Reading Track  05,   01 Track(s) left", L"Encoding Track 05,   01 Track(s) left"}));
@@ -236,16 +141,16 @@ TEST(SessionSteps, TracksTwoAndFiveOfNine) {
   // The encoding bar starts every track empty, after being full.
   EXPECT_EQ(encodeBarAtRead, (std::vector<float>{0.0f, 0.0f}));
   EXPECT_TRUE(runningAndHidden);
-  EXPECT_EQ(w.readerCalls, (Lines{L"BeginSession", L"Read 2 C:\\out\\Track02.wav", L"Read 5 C:\\out\\Track05.wav",
+  EXPECT_EQ(w.reader.calls, (Lines{L"BeginSession", L"Read 2 C:\\out\\Track02.wav", L"Read 5 C:\\out\\Track05.wav",
                                   L"EndSession"}));
-  EXPECT_EQ(w.encoderCalls,
+  EXPECT_EQ(w.encoder.calls,
             (Lines{L"BitRate 128", L"SetFiles C:\\out\\Track02.wav C:\\out\\Track02.mp3", L"StartEncoding",
                    L"BitRate 128", L"SetFiles C:\\out\\Track05.wav C:\\out\\Track05.mp3", L"StartEncoding"}));
   // The WAV files are gone, the MP3 files stay.
   EXPECT_EQ(w.files, (std::map<std::wstring, long long>{{L"C:\\out\\Track02.mp3", 1000},
                                                          {L"C:\\out\\Track05.mp3", 1000}}));
-  ASSERT_EQ(w.tags.size(), 2u);
-  EXPECT_EQ(w.tags[1].track, 5);
+  ASSERT_EQ(w.encoder.tags.size(), 2u);
+  EXPECT_EQ(w.encoder.tags[1].track, 5);
   EXPECT_TRUE(w.told.empty());
   EXPECT_EQ(w.state.SelectedOrdinal, 2);
   ExpectEnded(w);
@@ -256,10 +161,10 @@ TEST(SessionSteps, BarsFollowReadAndEncodeProgress) {
   w.Select({3, 4});
   std::vector<std::array<float, 3>> seen;
   auto snap = [&] { seen.push_back({w.bars[0], w.bars[1], w.bars[2]}); };
-  w.reads[4].progress = {500};
-  w.reads[4].during = snap;
-  w.encodes[L"C:\\out\\Track04.wav"].progress = {25};
-  w.encodes[L"C:\\out\\Track04.wav"].during = snap;
+  w.reader.scripts[4].progress = {500};
+  w.reader.scripts[4].during = snap;
+  w.encoder.scripts[L"C:\\out\\Track04.wav"].progress = {25};
+  w.encoder.scripts[L"C:\\out\\Track04.wav"].during = snap;
   w.Run();
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_FLOAT_EQ(seen[0][1], 1747.5f);
@@ -273,8 +178,8 @@ TEST(SessionSteps, BarsFollowReadAndEncodeProgress) {
 TEST(SessionSteps, WavChecks) {
   World w;
   w.Select({1, 2, 3});
-  w.reads[1].wavBytes = 44;
-  w.reads[2].wavBytes = -1;
+  w.reader.scripts[1].wavBytes = 44;
+  w.reader.scripts[2].wavBytes = -1;
   w.undeletable.insert(L"C:\\out\\Track03.wav");
   w.Run();
   EXPECT_EQ(Middle(w.log), (Lines{L"Reading Track  01,   03 Track(s) left",
@@ -285,7 +190,7 @@ TEST(SessionSteps, WavChecks) {
                                   L"Error, can not delete C:\\out\\Track03.wav"}));
   EXPECT_EQ(w.files[kWav1], 44);
   // Nothing prepared for the empty and the missing file; the bit rate is still set.
-  EXPECT_EQ(Lines(w.encoderCalls.begin(), w.encoderCalls.begin() + 3),
+  EXPECT_EQ(Lines(w.encoder.calls.begin(), w.encoder.calls.begin() + 3),
             (Lines{L"BitRate 128", L"BitRate 128", L"BitRate 128"}));
   ExpectEnded(w);
 }
@@ -294,22 +199,22 @@ TEST(SessionSteps, EncoderFailuresKeepTheWavAndSaySo) {
   World w;
   w.Select({1, 2});
   w.state.BitRate = 192;
-  w.encodes[kWav1].setFilesStatus = 3;
+  w.encoder.scripts[kWav1].setFilesStatus = 3;
   // Track 2 ends without an MP3 file.
-  w.encodes[L"C:\\out\\Track02.wav"] = EncodeScript{0, {}, false, [&] { SessionEncodeDone(w); }};
+  w.encoder.scripts[L"C:\\out\\Track02.wav"] = EncodeScript{0, {}, false, [&] { SessionEncodeDone(w); }};
   w.Run();
   EXPECT_EQ(w.log[2], L"Error, no MP3 file for Track 01 (encoder status 3) WAV file kept");
   EXPECT_EQ(w.log[5], L"Error, no MP3 file for Track 02 (the MP3 file is missing) WAV file kept");
-  EXPECT_EQ(w.encoderCalls[1], L"SetFiles " + kWav1 + L" " + kMp31);
-  EXPECT_EQ(w.encoderCalls[2], L"BitRate 192");
+  EXPECT_EQ(w.encoder.calls[1], L"SetFiles " + kWav1 + L" " + kMp31);
+  EXPECT_EQ(w.encoder.calls[2], L"BitRate 192");
   EXPECT_EQ(w.files.size(), 2u);  // both WAV files kept
 }
 
 TEST(SessionSteps, ReadErrorIsLoggedAndSkipsTheEncode) {
   World w;
   w.Select({1, 2, 3});
-  w.reads[2] = ReadScript{0, 4044, {}, ReadScript::Error, -17, L"Sector 1200 unreadable", {}};
-  w.reads[3] = ReadScript{0, 44, {}, ReadScript::Error, 4, L"short", {}};
+  w.reader.scripts[2] = ReadScript{0, 4044, {}, ReadScript::Error, -17, L"Sector 1200 unreadable", {}};
+  w.reader.scripts[3] = ReadScript{0, 44, {}, ReadScript::Error, 4, L"short", {}};
   w.Run();
   EXPECT_EQ(Middle(w.log), (Lines{L"Reading Track  01,   03 Track(s) left", L"Encoding Track 01,   03 Track(s) left",
                                   L"Reading Track  02,   02 Track(s) left", L"Error code -17, Sector 1200 unreadable",
@@ -319,13 +224,13 @@ TEST(SessionSteps, ReadErrorIsLoggedAndSkipsTheEncode) {
   EXPECT_EQ(w.files[L"C:\\out\\Track03.wav"], 44);      // kept: empty
   EXPECT_EQ(w.state.ReadFailed, kVbTrue);
   // Only the good track is prepared for encoding.
-  EXPECT_EQ(w.encoderCalls.size(), 5u);
+  EXPECT_EQ(w.encoder.calls.size(), 5u);
 }
 
 TEST(SessionSteps, RefusedReadToldBeforeItsLinesAndStillWaits) {
   World w;
   w.Select({1});
-  w.reads[1] = ReadScript{1, -1, {}, ReadScript::Error, 2, L"no disc", {}};
+  w.reader.scripts[1] = ReadScript{1, -1, {}, ReadScript::Error, 2, L"no disc", {}};
   w.Run();
   EXPECT_EQ(w.told, Lines{L"Error: can not read track!"});
   EXPECT_EQ(w.linesAtTell[0], Lines{L"Starting Session (D) (T)"});
@@ -341,15 +246,15 @@ TEST(SessionSteps, AbortAtEitherWait) {
     w.Select({1, 2});
     Event stop = [&w, quit] { quit ? void(w.quit = true) : SessionRequestAbort(w); };
     if (encoding)
-      w.encodes[kWav1] = EncodeScript{0, {}, false, stop};
+      w.encoder.scripts[kWav1] = EncodeScript{0, {}, false, stop};
     else
-      w.reads[1] = ReadScript{0, 5000, {}, ReadScript::Nothing, 0, {}, stop};
+      w.reader.scripts[1] = ReadScript{0, 5000, {}, ReadScript::Nothing, 0, {}, stop};
     w.Run();
     EXPECT_EQ(Middle(w.log).back(), encoding ? L"Encoding Aborted" : L"Reading Aborted") << c;
-    EXPECT_EQ(w.readerCalls, (Lines{L"BeginSession", L"Read 1 " + kWav1, L"AbortRead", L"EndSession"})) << c;
-    EXPECT_EQ(w.encoderCalls.empty(), !encoding) << c;
+    EXPECT_EQ(w.reader.calls, (Lines{L"BeginSession", L"Read 1 " + kWav1, L"AbortRead", L"EndSession"})) << c;
+    EXPECT_EQ(w.encoder.calls.empty(), !encoding) << c;
     if (encoding) {
-      EXPECT_EQ(w.encoderCalls.back(), L"AbortEncoding");
+      EXPECT_EQ(w.encoder.calls.back(), L"AbortEncoding");
     }
     EXPECT_EQ(w.files[kWav1], encoding ? 4044 : 5000);
     EXPECT_EQ(w.state.AbortRequested, kVbTrue);
@@ -365,8 +270,8 @@ TEST(SessionSteps, LogThatCannotBeOpenedStopsBeforeReading) {
   w.Run();
   EXPECT_EQ(w.told, Lines{L"Error: can not write the session log C:\\out\\trackforge.log\n"
                           L"No track is read. Please choose another folder."});
-  EXPECT_EQ(w.readerCalls, (Lines{L"BeginSession", L"EndSession"}));
-  EXPECT_TRUE(w.encoderCalls.empty());
+  EXPECT_EQ(w.reader.calls, (Lines{L"BeginSession", L"EndSession"}));
+  EXPECT_TRUE(w.encoder.calls.empty());
   EXPECT_TRUE(w.ended);
 }
 
@@ -374,24 +279,26 @@ TEST(SessionSteps, CddbTitlesNameTheMp3AndOnlyMinusOneCounts) {
   World w;
   w.Select({1, 2, 3});
   w.state.UseCddb = kVbTrue;
-  w.titles = {{1, L"Intro"}, {2, L"AC/DC: Live?"}};
+  w.cddb.titles = {{1, L"Intro"}, {2, L"AC/DC: Live?"}};
   w.Run();
   // The record has no title for track 3: the plain name, not "03 - .mp3".
   EXPECT_EQ(w.files, (std::map<std::wstring, long long>{{L"C:\\out\\01 - Intro.mp3", 1000},
                                                          {L"C:\\out\\02 - AC_DC_ Live_.mp3", 1000},
                                                          {L"C:\\out\\Track03.mp3", 1000}}));
-  EXPECT_EQ(w.tags[0].title, L"Intro");
+  EXPECT_EQ(w.encoder.tags[0].title, L"Intro");
 
   World v;
   v.Select({1});
   v.state.UseCddb = 1;
-  v.titles[1] = L"Intro";
+  v.cddb.titles[1] = L"Intro";
   v.Run();
   EXPECT_EQ(v.files[kMp31], 1000);
 }
 
-TEST(SessionSteps, ProgressOutsideASessionAndAZeroTotalShowNothing) {
+TEST(SessionSteps, NothingSelectedOutsideASessionOrAZeroTotalShowNothing) {
   World w;
+  w.Run();  // nothing selected
+  EXPECT_TRUE(w.reader.calls.empty() && w.mainShown);
   SessionReadProgress(w, 500);
   SessionEncodeProgress(w, 100);
   SessionReadError(w, 3, L"late");
@@ -399,9 +306,9 @@ TEST(SessionSteps, ProgressOutsideASessionAndAZeroTotalShowNothing) {
   EXPECT_TRUE(w.lines.empty() && w.log.empty());
 
   w.Select({1});
-  w.total = 0;
+  w.encoder.total = 0;
   float seen = -1;
-  w.encodes[kWav1].during = [&] { seen = w.bars[2]; };
+  w.encoder.scripts[kWav1].during = [&] { seen = w.bars[2]; };
   w.Run();
   EXPECT_EQ(seen, 0.0f);
 }

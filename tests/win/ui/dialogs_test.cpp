@@ -12,7 +12,7 @@
 #include "ripper/ui/form1.h"
 #include "ripper/ui/form1_ids.h"
 #include "ripper/ui/form4.h"
-#include "tests/win/cddbui/scripted_parts.h"
+#include "tests/win/ui/scripted_parts.h"
 #include "wq_version.h"
 
 namespace {
@@ -33,10 +33,7 @@ std::wstring Unique(const wchar_t* stem) {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetUserMessageHook([this](const std::wstring& text, UINT) {
-      messages.push_back(text);
-      return IDOK;
-    });
+    CaptureMessages(messages);
     Form1Components c;
     c.reader = std::make_unique<ScriptedReader>();
     c.encoder = std::make_unique<IdleEncoder>();
@@ -53,17 +50,7 @@ class MainWindowTest : public ::testing::Test {
   }
   void Press(HWND button) { ClickButton(button); }
   std::vector<std::wstring> Dir1Entries() {
-    std::vector<std::wstring> out;
-    HWND l = form->Control(kIdDir1);
-    int n = int(SendMessageW(l, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-      int len = int(SendMessageW(l, LB_GETTEXTLEN, i, 0));
-      std::wstring s(size_t(len > 0 ? len : 0) + 1, L'\0');
-      SendMessageW(l, LB_GETTEXT, i, reinterpret_cast<LPARAM>(s.data()));
-      s.resize(wcslen(s.c_str()));
-      out.push_back(s);
-    }
-    return out;
+    return ListItems(form->Control(kIdDir1));
   }
   bool ListsName(const std::wstring& name) {
     for (const std::wstring& e : Dir1Entries())
