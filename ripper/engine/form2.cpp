@@ -5,9 +5,10 @@
 #include "ripper/engine/form2_ids.h"
 #include "ripper/engine/message_pump.h"
 #include "ripper/engine/session.h"
+#include "ripper/engine/session_log.h"
 #include "ripper/engine/twips.h"
 #include "ripper/engine/user_message.h"
-#include "common/proc_address.h"
+#include "ripper/engine/window_basics.h"
 
 namespace {
 
@@ -43,19 +44,6 @@ const Rect kFrameRects[3] = {{120, 120, 3615, 375}, {120, 600, 3615, 375}, {120,
 const wchar_t* const kFrameTexts[3] = {L"All Tracks", L"This Track", L"Encoding"};
 
 int Px(int twips) { return TwipsToPixels(twips, g_form.dpi); }
-
-int WindowDpi(HWND wnd) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static auto fn = ProcAddress<GetDpiForWindowFn>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
-  if (fn) {
-    UINT d = fn(wnd);
-    if (d > 0) return static_cast<int>(d);
-  }
-  HDC dc = GetDC(nullptr);
-  int d = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-  if (dc) ReleaseDC(nullptr, dc);
-  return d > 0 ? d : 96;
-}
 
 int BarPixels(float twips) {
   if (!(twips > 0.0f)) return 0;  // also NaN
@@ -126,11 +114,10 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_DESTROY:
       if (g_form.wnd == hwnd) {
-        HFONT font = g_form.font;
+        SetPumpDialog(nullptr);
         SessionHost* host = g_form.host;
         g_form = Form2{};
         g_form.host = host;
-        if (font) DeleteObject(font);
       }
       return 0;
   }
@@ -147,15 +134,8 @@ bool RegisterClasses() {
   g_barBrush = CreateSolidBrush(RGB(0, 0, 128));
   bar.hbrBackground = g_barBrush;
   bar.lpszClassName = kBarClass;
-  WNDCLASSW form{};
-  form.lpfnWndProc = FormProc;
-  form.hInstance = inst;
-  form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  form.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(1));
-  form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  form.lpszClassName = kFormClass;
   if (!RegisterClassW(&bar) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-  if (!RegisterClassW(&form) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  if (!RegisterFormClass(kFormClass, FormProc, IDC_ARROW, LoadIconW(inst, MAKEINTRESOURCEW(1)))) return false;
   done = true;
   return true;
 }
@@ -168,13 +148,6 @@ HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DW
                            nullptr);
   if (h && g_form.font) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(g_form.font), FALSE);
   return h;
-}
-
-HFONT MakeFont() {
-  NONCLIENTMETRICSW ncm{};
-  ncm.cbSize = sizeof(ncm);
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) return nullptr;
-  return CreateFontIndirectW(&ncm.lfMessageFont);
 }
 
 void CreateControls() {
@@ -212,8 +185,9 @@ bool Form2Load(SessionHost& host) {
                            100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!w) return false;
   g_form.wnd = w;
-  g_form.dpi = WindowDpi(w);
-  g_form.font = MakeFont();
+  SetPumpDialog(w);
+  g_form.dpi = ScreenDpi();
+  g_form.font = MessageFont();
   RECT r{0, 0, Px(kClientWidth), Px(kClientHeight)};
   AdjustWindowRectEx(&r, kStyle, FALSE, 0);
   SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -247,16 +221,7 @@ void Form2SetStatus(const std::wstring& text) {
   if (g_form.text1) SetWindowTextW(g_form.text1, text.c_str());
 }
 
-static std::wstring TextOf(HWND h) {
-  if (!h) return {};
-  int n = GetWindowTextLengthW(h);
-  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(h, s.data(), n + 1);
-  s.resize(static_cast<size_t>(n > 0 ? n : 0));
-  return s;
-}
-
-std::wstring Form2Status() { return TextOf(g_form.text1); }
+std::wstring Form2Status() { return WindowText(g_form.text1); }
 
 void Form2AddLine(const std::wstring& line) {
   HWND l = g_form.list1;
@@ -317,7 +282,7 @@ void Form2SetButtonCaption(const std::wstring& caption) {
   if (g_form.command1) SetWindowTextW(g_form.command1, caption.c_str());
 }
 
-std::wstring Form2ButtonCaption() { return TextOf(g_form.command1); }
+std::wstring Form2ButtonCaption() { return WindowText(g_form.command1); }
 
 void AbortOrClose() {
   if (!g_form.wnd) return;
@@ -330,13 +295,50 @@ void AbortOrClose() {
   if (g_form.inAbort || !SessionIsRunning() || !g_form.host) return;
   g_form.inAbort = true;
   HWND owner = g_form.wnd;
-  SessionHost& host = *g_form.host;
-  host.State().AbortRequested = kVbTrue;
-  host.State().OperationDone = true;
-  // Also while the encoder runs: the session aborts that one when it sees the flag.
-  host.Reader().AbortRead();
+  SessionRequestAbort(*g_form.host);
   PumpPendingMessages();
   ShowUserMessage(IsWindow(owner) ? owner : nullptr, L"Ripping and Encoding Aborted");
   PumpPendingMessages();
   if (g_form.wnd == owner) g_form.inAbort = false;
 }
+
+bool Form2View::Open() {
+  Form2Unload();
+  if (!Form2Load(host_)) {
+    ShowUserMessage(main_, L"Error: can not open the progress window!");
+    return false;
+  }
+  Form2Show();
+  if (main_) ShowWindow(main_, SW_HIDE);
+  return true;
+}
+
+void Form2View::Tell(const std::wstring& text) { ShowUserMessage(Form2Window(), text); }
+
+bool Form2View::WaitFor(const bool& flag) { return WaitForFlag(flag); }
+
+void Form2View::Beep() { MessageBeep(MB_OK); }
+
+void Form2View::Ended() {
+  if (main_) {
+    ShowWindow(main_, SW_SHOW);
+    RECT r;
+    if (GetWindowRect(main_, &r)) Form2SetPosition(r.right, r.top);
+  }
+  Form2SetButtonCaption(L"DONE");
+}
+
+void RunSession(SessionHost& host, HWND main) {
+  Form2View view(host, main);
+  DiskSessionFiles files;
+  RunSession(host, view, files);
+  RepostPendingQuit();
+}
+
+void ProgressWindowPrepare(SessionHost& host) {
+  if (!Form2Load(host)) return;
+  host.State().BarFullWidth = kBarDesignWidth;
+  for (int bar = 1; bar <= 3; ++bar) Form2SetBarWidth(bar, 0.0f);
+}
+
+void ProgressWindowUnload() { Form2Unload(); }

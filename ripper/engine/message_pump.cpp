@@ -2,20 +2,20 @@
 
 #include <windows.h>
 
-#include "ripper/engine/form2.h"
-
 namespace {
+HWND g_dialog = nullptr;
 bool g_quitPending = false;
 int g_quitCode = 0;
 
-// One message: the progress window gets its keyboard (Tab, Enter, Space).
+// One message: the dialog set above gets its keyboard.
 void Dispatch(MSG& m) {
-  HWND dlg = Form2Window();
-  if (dlg && IsDialogMessageW(dlg, &m)) return;
+  if (g_dialog && IsDialogMessageW(g_dialog, &m)) return;
   TranslateMessage(&m);
   DispatchMessageW(&m);
 }
 }  // namespace
+
+void SetPumpDialog(HWND dialog) { g_dialog = dialog; }
 
 bool PumpPendingMessages() {
   if (g_quitPending) return false;

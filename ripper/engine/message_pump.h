@@ -1,6 +1,11 @@
 // Message processing inside a handler: the session's wait loop and the
 // progress window's "let pending messages be processed".
 #pragma once
+#include <windows.h>
+
+// The window whose keyboard (Tab, Enter, Space) the functions below hand to
+// IsDialogMessage; nullptr for none. The progress window sets itself.
+void SetPumpDialog(HWND dialog);
 
 // Dispatches the messages queued for this thread now, without waiting.
 // Returns false when WM_QUIT came; it is kept (QuitPending) rather than lost.

@@ -1,61 +1,48 @@
 #include "ripper/engine/session.h"
 
-#include <windows.h>
-
-#include "ripper/engine/form2.h"
-#include "ripper/engine/message_pump.h"
 #include "ripper/engine/progress_math.h"
 #include "ripper/engine/session_lines.h"
-#include "ripper/engine/session_log.h"
 #include "ripper/engine/session_names.h"
-#include "ripper/engine/session_tags.h"
 #include "ripper/engine/title_file_name.h"
-#include "ripper/engine/user_message.h"
+#include "ripper/engine/track_tags.h"
 
 namespace {
 
-SessionLog g_log;
+// Set from the moment the progress window is shown until the session ends.
+SessionView* g_view = nullptr;
+SessionFiles* g_files = nullptr;
 bool g_running = false;
 
 // Every session line goes to the log and to the progress list.
 void Say(const std::wstring& line) {
-  g_log.WriteLine(line);
-  Form2AddLine(line);
+  g_files->WriteLogLine(line);
+  g_view->AddLine(line);
 }
 
-// A WM_QUIT while waiting ends the session as ABORT would, without asking.
+// A quit while waiting ends the session as ABORT would, without asking.
 void Wait(SessionHost& host) {
-  Form1State& st = host.State();
-  if (WaitForFlag(st.OperationDone)) return;
-  st.AbortRequested = kVbTrue;
-  st.OperationDone = true;
-  host.Reader().AbortRead();
+  if (!g_view->WaitFor(host.State().OperationDone)) SessionRequestAbort(host);
 }
 
 enum class WavState { Missing, Empty, HasAudio };
 
 WavState CheckWav(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-    return WavState::Missing;
+  const long long size = g_files->FileSize(path);
+  if (size < 0) return WavState::Missing;
   // 44 bytes: a WAV header without any sample data.
-  if (data.nFileSizeHigh == 0 && data.nFileSizeLow == 44) return WavState::Empty;
+  if (size == 44) return WavState::Empty;
   return WavState::HasAudio;
 }
 
 void DeleteWav(const std::wstring& path) {
-  if (DeleteFileW(path.c_str())) return;
-  DWORD err = GetLastError();
-  if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND) Say(DeleteFailedLine(path));
+  if (!g_files->Delete(path)) Say(DeleteFailedLine(path));
 }
 
 // Why the encode that just ended left no MP3 file; empty when it is there.
 std::wstring EncodeFailure(SessionHost& host, const std::wstring& mp3Path) {
   std::wstring why = host.Encoder().FailureReason();
   if (!why.empty()) return why;
-  const DWORD attrs = GetFileAttributesW(mp3Path.c_str());
-  if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY)) return L"the MP3 file is missing";
+  if (g_files->FileSize(mp3Path) < 0) return L"the MP3 file is missing";
   return {};
 }
 
@@ -89,28 +76,39 @@ std::wstring Mp3PathFor(SessionHost& host, const std::wstring& folder, int track
   return TitleMp3Path(folder, track, title);
 }
 
+Mp3Tags SessionTrackTags(SessionHost& host, int track) {
+  const bool useCddb = host.State().UseCddb == kVbTrue;
+  std::wstring title;
+  if (useCddb) {
+    int16_t n = static_cast<int16_t>(track);
+    title = host.Cddb().TrackTitle(n);
+  }
+  return TrackTags(track, host.TrackListCount(), useCddb, title, CurrentCddbDiscDetails());
+}
+
 // Reads, checks, encodes and deletes the selected tracks. False when the
 // user aborted.
 bool RunTracks(SessionHost& host) {
   Form1State& st = host.State();
+  SessionView& view = *g_view;
   const int count = host.TrackListCount();
   for (int i = 0; i < count; ++i) {
     if (!host.TrackListSelected(i)) continue;
     const int n = i + 1;
-    Form2SetBarWidth(3, 0.0f);
+    view.SetBarWidth(3, 0.0f);
     const std::wstring folder = host.OutputFolder();
     const std::wstring wavPath = WavFilePath(folder, host.Prefix(), n);
     const std::wstring mp3Path = Mp3PathFor(host, folder, n);
     st.SelectedOrdinal = static_cast<int16_t>(st.SelectedOrdinal + 1);
     st.OperationDone = false;
     const int left = TracksLeft(st.SelectedTotal, st.SelectedOrdinal);
-    Form2SetStatus(ReadingTrackStatus(n, left));
+    view.SetStatus(ReadingTrackStatus(n, left));
     st.ReadFailed = kVbFalse;
     if (host.Reader().ReadTrackToWav(static_cast<int16_t>(n), wavPath) != 0) {
       // The refused read's ReadError is already queued and the message box
       // would dispatch it: hold it until the "Reading Track" line is out.
       g_holdReadEnd = true;
-      ShowUserMessage(Form2Window(), L"Error: can not read track!");
+      view.Tell(L"Error: can not read track!");
       g_holdReadEnd = false;
     }
     Say(ReadingTrackLine(n, left));
@@ -146,7 +144,7 @@ bool RunTracks(SessionHost& host) {
       }
       host.Encoder().SetTags(SessionTrackTags(host, n));
       const std::wstring line = EncodingTrackLine(n, left);
-      Form2SetStatus(line);
+      view.SetStatus(line);
       Say(line);
       host.Encoder().StartEncoding();
       Wait(host);
@@ -167,37 +165,29 @@ bool RunTracks(SessionHost& host) {
 }
 
 void EndSession(SessionHost& host) {
-  for (int bar = 1; bar <= 3; ++bar) Form2SetBarWidth(bar, 0.0f);
-  MessageBeep(MB_OK);
-  Say(EndingSessionLine(UserShortDate(), UserTime()));
-  g_log.WriteLine(L"");
-  g_log.Close();
+  for (int bar = 1; bar <= 3; ++bar) g_view->SetBarWidth(bar, 0.0f);
+  g_view->Beep();
+  Say(EndingSessionLine(g_files->Date(), g_files->Time()));
+  g_files->WriteLogLine(L"");
+  g_files->CloseLog();
   host.Reader().EndSession();
-  HWND main = host.MainWindow();
-  if (main) {
-    ShowWindow(main, SW_SHOW);
-    RECT r;
-    if (GetWindowRect(main, &r)) Form2SetPosition(r.right, r.top);
-  }
-  Form2SetButtonCaption(L"DONE");
+  g_view->Ended();
   g_running = false;
+  g_view = nullptr;
+  g_files = nullptr;
 }
 
 }  // namespace
 
 bool SessionIsRunning() { return g_running; }
 
-void RunSession(SessionHost& host) {
+void RunSession(SessionHost& host, SessionView& view, SessionFiles& files) {
   if (g_running) return;  // only the wait loop could re-enter
   if (host.TrackListSelectedCount() < 1) return;
   Form1State& st = host.State();
-  Form2Unload();
-  if (!Form2Load(host)) {
-    ShowUserMessage(host.MainWindow(), L"Error: can not open the progress window!");
-    return;
-  }
-  Form2Show();
-  if (host.MainWindow()) ShowWindow(host.MainWindow(), SW_HIDE);
+  if (!view.Open()) return;
+  g_view = &view;
+  g_files = &files;
   g_running = true;
   st.AbortRequested = kVbFalse;
   host.Reader().BeginSession();
@@ -205,25 +195,24 @@ void RunSession(SessionHost& host) {
   st.SelectedOrdinal = 0;
 
   const std::wstring logPath = LogFilePath(host.OutputFolder());
-  if (g_log.Open(logPath)) {
-    Say(StartingSessionLine(UserShortDate(), UserTime()));
+  if (files.OpenLog(logPath)) {
+    Say(StartingSessionLine(files.Date(), files.Time()));
     RunTracks(host);
   } else {
     // Without a log nothing is read: a folder the log cannot go into would
     // not take the WAV and MP3 files either.
-    ShowUserMessage(Form2Window(), L"Error: can not write the session log " + logPath +
-                                       L"\nNo track is read. Please choose another folder.");
+    view.Tell(L"Error: can not write the session log " + logPath +
+              L"\nNo track is read. Please choose another folder.");
   }
   EndSession(host);
-  RepostPendingQuit();
 }
 
 void SessionReadProgress(SessionHost& host, int32_t perMille) {
   if (!g_running) return;
   const Form1State& st = host.State();
   ReadBarWidths w = ReadProgressWidths(st.BarFullWidth, perMille, st.SelectedTotal, st.SelectedOrdinal);
-  Form2SetBarWidth(2, w.thisTrack);
-  Form2SetBarWidth(1, w.allTracks);
+  g_view->SetBarWidth(2, w.thisTrack);
+  g_view->SetBarWidth(1, w.allTracks);
 }
 
 void SessionReadDone(SessionHost& host) {
@@ -248,15 +237,15 @@ void SessionReadError(SessionHost& host, int32_t code, const std::wstring& messa
 void SessionEncodeProgress(SessionHost& host, int32_t amountDone) {
   if (!g_running) return;
   const int32_t percent = EncodePercent(amountDone, host.Encoder().ProgressTotal());
-  Form2SetBarWidth(3, EncodeBarWidth(host.State().BarFullWidth, percent));
+  g_view->SetBarWidth(3, EncodeBarWidth(host.State().BarFullWidth, percent));
 }
 
 void SessionEncodeDone(SessionHost& host) { host.State().OperationDone = true; }
 
-void ProgressWindowPrepare(SessionHost& host) {
-  if (!Form2Load(host)) return;
-  host.State().BarFullWidth = kBarDesignWidth;
-  for (int bar = 1; bar <= 3; ++bar) Form2SetBarWidth(bar, 0.0f);
+void SessionRequestAbort(SessionHost& host) {
+  Form1State& st = host.State();
+  st.AbortRequested = kVbTrue;
+  st.OperationDone = true;
+  // Also while the encoder runs: the session aborts that one when it sees the flag.
+  host.Reader().AbortRead();
 }
-
-void ProgressWindowUnload() { Form2Unload(); }

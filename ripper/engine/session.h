@@ -7,7 +7,7 @@
 #include "ripper/engine/session_host.h"
 
 // Start's click handler. Returns when the session has ended.
-void RunSession(SessionHost& host);
+void RunSession(SessionHost& host, SessionView& view, SessionFiles& files);
 
 void SessionReadProgress(SessionHost& host, int32_t perMille);
 void SessionReadDone(SessionHost& host);
@@ -15,11 +15,9 @@ void SessionReadError(SessionHost& host, int32_t code, const std::wstring& messa
 void SessionEncodeProgress(SessionHost& host, int32_t amountDone);
 void SessionEncodeDone(SessionHost& host);
 
-// Progress window life cycle as the main window drives it: prepared (loaded
-// hidden, BarFullWidth taken, bars emptied) from InitDevices, unloaded from
-// the main window's unload handler.
-void ProgressWindowPrepare(SessionHost& host);
-void ProgressWindowUnload();
+// ABORT, or a quit while waiting: the flags set and the read stopped; the
+// session aborts a running encode when it sees them.
+void SessionRequestAbort(SessionHost& host);
 
 // True from the moment RunSession shows the progress window until its end.
 bool SessionIsRunning();

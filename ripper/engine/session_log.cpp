@@ -57,3 +57,17 @@ std::wstring UserTime() {
   GetLocalTime(&now);
   return UserTime(now);
 }
+
+long long DiskSessionFiles::FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return -1;
+  return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+bool DiskSessionFiles::Delete(const std::wstring& path) {
+  if (DeleteFileW(path.c_str())) return true;
+  const DWORD err = GetLastError();
+  return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
+}

@@ -4,9 +4,10 @@
 
 #include "ripper/engine/twips.h"
 #include "ripper/engine/user_message.h"
+#include "ripper/engine/window_basics.h"
 #include "ripper/ui/cddbui_ids.h"
 #include "ripper/ui/code_dialog.h"
-#include "ripper/ui/main_caption.h"
+#include "ripper/ui/form1_texts.h"
 #include "wq_version.h"
 
 namespace {
@@ -78,9 +79,9 @@ void DrawImage1(const DRAWITEMSTRUCT* di) {
 
 // A label that sizes itself to its text, at twips (left, top).
 void AutoSize(HWND label, int maxWidthPx) {
-  const std::wstring text = code_dialog::Text(label);
+  const std::wstring text = WindowText(label);
   HDC dc = GetDC(label);
-  HGDIOBJ old = SelectObject(dc, code_dialog::MessageFont());
+  HGDIOBJ old = SelectObject(dc, MessageFont());
   RECT r = {0, 0, maxWidthPx, 0};
   DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   SelectObject(dc, old);
@@ -109,7 +110,7 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       g_about = dlg;
       SetWindowTextW(dlg, (std::wstring(L"About ") + kAppTitle).c_str());
       code_dialog::SizeAndCentre(dlg, 5790, 5340);
-      const int dpi = code_dialog::Dpi(dlg);
+      const int dpi = ScreenDpi();
       code_dialog::AddControl(dlg, kIdAboutImage1, L"STATIC", L"", SS_OWNERDRAW, 120, 160, 1500,
                               4665);
       HWND label1 = code_dialog::AddControl(dlg, kIdAboutLabel1, L"STATIC", L"App Info",
@@ -130,7 +131,7 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       // Line1: two grey separators above the contact line.
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(dlg, &ps);
-      const int dpi = code_dialog::Dpi(dlg);
+      const int dpi = ScreenDpi();
       HPEN grey = CreatePen(PS_SOLID, 1, RGB(128, 128, 128));
       HGDIOBJ old = SelectObject(dc, grey);
       for (int y : {3780, 3810}) {
@@ -227,12 +228,6 @@ void ShowAboutBox(HWND owner) {
   code_dialog::Run(owner, L"About", code_dialog::Guarded<Handle>, 0);
 }
 
-void AboutBoxUnload() {
-  if (g_about) {
-    HWND d = g_about;
-    g_about = nullptr;
-    EndDialog(d, IDOK);
-  }
-}
+void AboutBoxUnload() { code_dialog::EndIfUp(g_about, IDOK); }
 
 HWND AboutBoxWindow() { return g_about; }

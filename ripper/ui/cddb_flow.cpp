@@ -2,18 +2,16 @@
 
 #include <string>
 
+#include "components/cddb/cddb.h"
 #include "ripper/engine/message_pump.h"
 #include "ripper/engine/session_names.h"
 #include "ripper/engine/track_tags.h"
 #include "ripper/engine/user_message.h"
+#include "ripper/engine/window_basics.h"
 #include "ripper/ui/code_dialog.h"
 #include "ripper/ui/form1.h"
 #include "ripper/ui/form1_ids.h"
 #include "ripper/ui/form3.h"
-
-#if HAVE_WQ_CDDB
-#include "components/cddb/cddb.h"
-#endif
 
 namespace {
 
@@ -30,10 +28,8 @@ void SetEntry(HWND list, int index, const std::wstring& text) {
 
 void KeepDiscDetails(CddbClient& client) {
   CddbDiscDetails d;
-#if HAVE_WQ_CDDB
   CddbEntry e;
   if (CddbLastEntry(client, e)) d = {e.artist, e.album, e.year, e.genre};
-#endif
   SetCddbDiscDetails(d);
 }
 
@@ -56,18 +52,13 @@ void Command7Flow(Form1& form) {
   HWND main = form.Hwnd();
   Form1State& st = form.State();
 
-  if (code_dialog::Text(button) == kCaptionOff) {
+  if (WindowText(button) == kCaptionOff) {
     st.UseCddb = kVbFalse;
     SetWindowTextW(button, kCaptionOn);
     ClearCddbDiscDetails();
     form.LoadTrackList();
     return;
   }
-  if (!form.HasAllComponents()) {
-    ShowUserMessage(main, L"A component needed for CDDB is missing from this build.");
-    return;
-  }
-
   CddbClient& cddb = form.Cddb();
   QuitForwarder forwardQuit;
   st.UseCddb = kVbTrue;

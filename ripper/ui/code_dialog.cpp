@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ripper/engine/twips.h"
+#include "ripper/engine/window_basics.h"
 
 namespace code_dialog {
 
@@ -23,25 +24,8 @@ INT_PTR Run(HWND owner, const wchar_t* caption, DLGPROC proc, LPARAM param) {
   return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t, owner, proc, param);
 }
 
-int Dpi(HWND w) {
-  HDC dc = GetDC(w);
-  int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-  if (dc) ReleaseDC(w, dc);
-  return dpi > 0 ? dpi : 96;
-}
-
-HFONT MessageFont() {
-  static HFONT font = [] {
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    return CreateFontIndirectW(&ncm.lfMessageFont);
-  }();
-  return font;
-}
-
 void SizeAndCentre(HWND dlg, int widthTwips, int heightTwips) {
-  const int dpi = Dpi(dlg);
+  const int dpi = ScreenDpi();
   RECT rc = {0, 0, TwipsToPixels(widthTwips, dpi), TwipsToPixels(heightTwips, dpi)};
   AdjustWindowRectEx(&rc, DWORD(GetWindowLongPtrW(dlg, GWL_STYLE)), FALSE,
                      DWORD(GetWindowLongPtrW(dlg, GWL_EXSTYLE)));
@@ -54,7 +38,7 @@ void SizeAndCentre(HWND dlg, int widthTwips, int heightTwips) {
 
 HWND AddControl(HWND dlg, int id, const wchar_t* cls, const wchar_t* text, DWORD style, int left,
                 int top, int width, int height, DWORD exStyle) {
-  const int dpi = Dpi(dlg);
+  const int dpi = ScreenDpi();
   HWND c = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style,
                            TwipsToPixels(left, dpi), TwipsToPixels(top, dpi),
                            TwipsToPixels(width, dpi), TwipsToPixels(height, dpi), dlg,
@@ -64,12 +48,11 @@ HWND AddControl(HWND dlg, int id, const wchar_t* cls, const wchar_t* text, DWORD
   return c;
 }
 
-std::wstring Text(HWND w) {
-  int n = GetWindowTextLengthW(w);
-  std::wstring s(size_t(n > 0 ? n : 0) + 1, L'\0');
-  int got = GetWindowTextW(w, s.data(), n + 1);
-  s.resize(size_t(got > 0 ? got : 0));
-  return s;
+void EndIfUp(HWND& slot, INT_PTR result) {
+  if (!slot) return;
+  HWND d = slot;
+  slot = nullptr;
+  EndDialog(d, result);
 }
 
 }  // namespace code_dialog

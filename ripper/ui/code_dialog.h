@@ -30,8 +30,7 @@ INT_PTR CALLBACK Guarded(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
-int Dpi(HWND w);
-HFONT MessageFont();  // shared, never freed
-std::wstring Text(HWND w);
+// Ends the dialog in slot (and empties the slot) when one is up.
+void EndIfUp(HWND& slot, INT_PTR result);
 
 }  // namespace code_dialog

@@ -2,18 +2,19 @@
 
 #include <commctrl.h>
 
+#include "ripper/engine/form2.h"
 #include "ripper/engine/session.h"
 #include "ripper/engine/twips.h"
 #include "ripper/engine/user_message.h"
+#include "ripper/engine/window_basics.h"
 #include "ripper/ui/about_box.h"
 #include "ripper/ui/bitrate_table.h"
 #include "ripper/ui/cddb_flow.h"
 #include "ripper/ui/drive_list.h"
 #include "ripper/ui/folder_list.h"
 #include "ripper/ui/form1_ids.h"
+#include "ripper/ui/form1_texts.h"
 #include "ripper/ui/form4.h"
-#include "ripper/ui/main_caption.h"
-#include "ripper/ui/track_entry.h"
 #include "wq_version.h"
 
 namespace {
@@ -29,14 +30,6 @@ constexpr wchar_t kAspiMessage[] =
     L"Can\u00B4t initialize ASPI ! Please use a newer version of ASPI. Program abort!";
 constexpr wchar_t kDrivePrompt[] = L"Please select your audio CD drive from above.";
 
-std::wstring WindowText(HWND h) {
-  int n = GetWindowTextLengthW(h);
-  std::wstring s(size_t(n > 0 ? n : 0) + 1, L'\0');
-  int got = GetWindowTextW(h, s.data(), n + 1);
-  s.resize(size_t(got > 0 ? got : 0));
-  return s;
-}
-
 }  // namespace
 
 Form1::Form1(Form1Components components) : components_(std::move(components)) {
@@ -49,46 +42,25 @@ Form1::~Form1() {
   if (components_.reader) components_.reader->SetEvents(nullptr);
   if (components_.encoder) components_.encoder->SetEvents(nullptr);
   if (hwnd_) DestroyWindow(hwnd_);
-  if (font_) DeleteObject(font_);
   if (yellow_) DeleteObject(yellow_);
   if (g_instance == this) g_instance = nullptr;
 }
 
 Form1* Form1::Instance() { return g_instance; }
 
-bool Form1::HasAllComponents() const {
-  return components_.reader && components_.encoder && components_.cddb;
-}
-
 // ---- window and controls --------------------------------------------------
 
 bool Form1::Load() {
   HINSTANCE inst = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WndProc;
-  wc.hInstance = inst;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = WQ_FORM1_CLASS;
-  wc.hIcon = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
-                                           GetSystemMetrics(SM_CXICON),
-                                           GetSystemMetrics(SM_CYICON), 0));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), 0));
-  RegisterClassExW(&wc);
-
-  HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  if (dpi_ <= 0) dpi_ = 96;
-
+  auto icon = [inst](int cx, int cy) {
+    return static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, GetSystemMetrics(cx),
+                                         GetSystemMetrics(cy), 0));
+  };
+  RegisterFormClass(WQ_FORM1_CLASS, WndProc, IDC_ARROW, icon(SM_CXICON, SM_CYICON),
+                    icon(SM_CXSMICON, SM_CYSMICON));
+  dpi_ = ScreenDpi();
   yellow_ = CreateSolidBrush(kLightYellow);
-  NONCLIENTMETRICSW ncm{};
-  ncm.cbSize = sizeof ncm;
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-  font_ = CreateFontIndirectW(&ncm.lfMessageFont);
+  font_ = MessageFont();
 
   HMENU bar = CreateBitRateMenu();
   RECT rc = {0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
@@ -303,10 +275,6 @@ bool Form1::FormLoad() {
 }
 
 bool Form1::InitDevices() {
-  if (!components_.reader) {
-    ShowUserMessage(nullptr, L"The CD reader component is missing from this build. Program abort!");
-    return false;
-  }
   if (Reader().InitAspi() != 0) {
     ShowUserMessage(nullptr, kAspiMessage);
     return false;
@@ -442,11 +410,7 @@ void Form1::Command4Click() {
 }
 
 void Form1::Command1Click() {
-  if (!HasAllComponents()) {
-    ShowUserMessage(hwnd_, L"A component needed for ripping is missing from this build.");
-    return;
-  }
-  RunSession(*this);
+  RunSession(*this, hwnd_);
 }
 
 void Form1::Command2Click() { ShowAboutBox(hwnd_); }

@@ -34,7 +34,6 @@ class Form1 final : public SessionHost, public CdReaderEvents, public Mp3Encoder
   CdReader& Reader() override { return *components_.reader; }
   Mp3Encoder& Encoder() override { return *components_.encoder; }
   CddbClient& Cddb() override { return *components_.cddb; }
-  HWND MainWindow() override { return hwnd_; }
   int TrackListCount() override;
   bool TrackListSelected(int index) override;
   int TrackListSelectedCount() override;
@@ -52,7 +51,6 @@ class Form1 final : public SessionHost, public CdReaderEvents, public Mp3Encoder
   void LoadTrackList();
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
   bool RefreshDir1();
-  bool HasAllComponents() const;
 
  private:
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);

@@ -1,6 +1,6 @@
 #include "ripper/ui/form3.h"
 
-#include "ripper/engine/twips.h"
+#include "ripper/engine/window_basics.h"
 #include "ripper/ui/cddbui_ids.h"
 #include "ripper/ui/code_dialog.h"
 
@@ -26,18 +26,9 @@ LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 bool Form3Show() {
   if (g_form3) return true;
-  HINSTANCE inst = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = Proc;
-  wc.hInstance = inst;
-  wc.hCursor = LoadCursorW(nullptr, IDC_WAIT);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = WQ_FORM3_CLASS;
-  RegisterClassExW(&wc);  // fails harmlessly when already registered
-
+  RegisterFormClass(WQ_FORM3_CLASS, Proc, IDC_WAIT);
   HWND w = CreateWindowExW(WS_EX_DLGMODALFRAME, WQ_FORM3_CLASS, L"Connecting to CDDB", kStyle, 0,
-                           0, 100, 50, nullptr, nullptr, inst, nullptr);
+                           0, 100, 50, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!w) return false;
   g_form3 = w;
   code_dialog::SizeAndCentre(w, 5115, 1080);

@@ -4,6 +4,7 @@
 
 #include "ripper/engine/session_names.h"
 #include "ripper/engine/user_message.h"
+#include "ripper/engine/window_basics.h"
 #include "ripper/ui/cddbui_ids.h"
 #include "ripper/ui/code_dialog.h"
 #include "ripper/ui/form1.h"
@@ -24,7 +25,7 @@ std::wstring SystemErrorText(DWORD code) {
 }
 
 void MakeDirClick(HWND dlg, Form1& form) {
-  const std::wstring name = code_dialog::Text(GetDlgItem(dlg, kIdForm4Text1));
+  const std::wstring name = WindowText(GetDlgItem(dlg, kIdForm4Text1));
   // The same join as the session's paths: nothing after a drive root.
   const std::wstring path = JoinOutputPath(form.OutputFolder(), name);
   if (name.empty()) {
@@ -87,12 +88,6 @@ void ShowForm4(Form1& form) {
   code_dialog::Run(form.Hwnd(), L"Make Directory", code_dialog::Guarded<Handle>, reinterpret_cast<LPARAM>(&form));
 }
 
-void Form4Unload() {
-  if (g_form4) {
-    HWND d = g_form4;
-    g_form4 = nullptr;
-    EndDialog(d, IDCANCEL);
-  }
-}
+void Form4Unload() { code_dialog::EndIfUp(g_form4, IDCANCEL); }
 
 HWND Form4Window() { return g_form4; }

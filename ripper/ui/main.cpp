@@ -13,15 +13,9 @@
 #include "ripper/ui/command_line.h"
 #include "ripper/ui/form1.h"
 
-#if HAVE_WQ_CDREADER
-#include "components/cdreader/cdreader.h"
-#endif
-#if HAVE_WQ_MP3ENC
-#include "components/mp3enc/mp3enc.h"
-#endif
-#if HAVE_WQ_CDDB
 #include "components/cddb/cddb.h"
-#endif
+#include "components/cdreader/cdreader.h"
+#include "components/mp3enc/mp3enc.h"
 
 namespace {
 
@@ -37,16 +31,10 @@ std::vector<std::wstring> Arguments() {
 
 Form1Components CreateComponents(const CommandLineOptions& o) {
   Form1Components c;
-#if HAVE_WQ_CDREADER
   c.reader = CreateCdReader(o.discImages);
-#endif
-#if HAVE_WQ_MP3ENC
   c.encoder = CreateMp3Encoder();
-#endif
-#if HAVE_WQ_CDDB
-  if (c.reader) c.cddb = CreateCddbClient(*c.reader, o.cddbServer);
-  if (c.cddb && !o.cddbEmail.empty()) c.cddb->SetEmail(o.cddbEmail);
-#endif
+  c.cddb = CreateCddbClient(*c.reader, o.cddbServer);
+  if (!o.cddbEmail.empty()) c.cddb->SetEmail(o.cddbEmail);
   return c;
 }
 

@@ -20,6 +20,7 @@
 #include "components/cdreader/disc_image.h"
 #include "components/cdreader/track_read.h"
 #include "components/mp3enc/mp3enc.h"
+#include "ripper/engine/form2.h"
 #include "ripper/engine/message_pump.h"
 #include "ripper/engine/session.h"
 #include "ripper/engine/ui_dispatch.h"
@@ -122,7 +123,7 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   CdReader& Reader() override { return *reader_; }
   Mp3Encoder& Encoder() override { return *encoder_; }
   CddbClient& Cddb() override { return cddb_; }
-  HWND MainWindow() override { return main_; }
+  HWND MainWindow() { return main_; }
   int TrackListCount() override { return tracks; }
   bool TrackListSelected(int i) override { return i < selected; }
   int TrackListSelectedCount() override { return selected; }
@@ -414,7 +415,7 @@ int wmain(int argc, wchar_t** argv) {
   const auto measureSession = [](BenchHost& h) {
     SessionRun r;
     const double ui0 = ThreadCpu(), c0 = ProcessCpu(), w0 = Now();
-    RunSession(h);
+    RunSession(h, h.MainWindow());
     r.wall = Now() - w0;
     r.uiCpu = ThreadCpu() - ui0;
     r.cpu = ProcessCpu() - c0;
@@ -457,7 +458,7 @@ int wmain(int argc, wchar_t** argv) {
   HHOOK sent = SetWindowsHookExW(WH_CALLWNDPROC, CountSent, nullptr, GetCurrentThreadId());
   g_counting = true;
   const double probeCpu0 = ThreadCpu();
-  RunSession(probe);
+  RunSession(probe, probe.MainWindow());
   const double probeUiCpu = ThreadCpu() - probeCpu0;
   g_counting = false;
   if (posted) UnhookWindowsHookEx(posted);

@@ -1,64 +1,17 @@
 #include "fake_components.h"
 
-#include "ripper/engine/session.h"
-#include "ripper/engine/ui_dispatch.h"
-
-int16_t FakeReader::ReadTrackToWav(int16_t track, const std::wstring& wavPath) {
-  calls.push_back(L"Read " + std::to_wstring(track) + L" " + wavPath);
-  if (onRead) onRead(track);
-  ReadScript s = scripts.count(track) ? scripts[track] : ReadScript{};
-  if (s.wavBytes >= 0) {
-    if (writeWav)
-      writeWav(wavPath);
-    else
-      WriteBytes(wavPath, s.wavBytes);
-  }
-  FakeHost* host = &host_;
-  for (int32_t p : s.progress) UiPost([host, p] { SessionReadProgress(*host, p); });
-  if (s.during) UiPost(s.during);
-  if (s.end == ReadScript::Done) UiPost([host] { SessionReadDone(*host); });
-  if (s.end == ReadScript::Error) {
-    int32_t code = s.errorCode;
-    std::wstring msg = s.errorMessage;
-    UiPost([host, code, msg] { SessionReadError(*host, code, msg); });
-  }
-  return s.status;
-}
-
-int16_t FakeEncoder::SetFiles(const std::wstring& wavPath, const std::wstring& mp3Path) {
-  calls.push_back(L"SetFiles " + wavPath + L" " + mp3Path);
-  wav_ = wavPath;
-  mp3_ = mp3Path;
-  return scripts.count(wavPath) ? scripts[wavPath].setFilesStatus : 0;
-}
-
-void FakeEncoder::StartEncoding() {
-  calls.push_back(L"StartEncoding");
-  if (onStart) onStart();
-  EncodeScript s = scripts.count(wav_) ? scripts[wav_] : EncodeScript{};
-  FakeHost* host = &host_;
-  for (int32_t d : s.progress) UiPost([host, d] { SessionEncodeProgress(*host, d); });
-  if (s.during) UiPost(s.during);
-  if (s.done) {
-    std::wstring mp3 = mp3_;
-    UiPost([host, mp3] {
-      WriteBytes(mp3, 1000);
-      SessionEncodeDone(*host);
-    });
-  }
-}
-
 FakeHost::FakeHost() {
   folder = NewTempFolder(L"wq_session_");
   main = CreateWindowExW(0, L"STATIC", L"Form1", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 50, 500, 380, nullptr,
                          nullptr, GetModuleHandleW(nullptr), nullptr);
-  state.BarFullWidth = 3495.0f;
 }
 
 FakeHost::~FakeHost() {
   if (main) DestroyWindow(main);
   RemoveFolder(folder);
 }
+
+void FakeHost::PutFile(const std::wstring& path, long long bytes) { WriteBytes(path, static_cast<long>(bytes)); }
 
 int FakeHost::TrackListSelectedCount() {
   int n = 0;

@@ -53,8 +53,11 @@ class Form2Test : public ::testing::Test {
   int dpi = 96;
 };
 
-TEST_F(Form2Test, WindowIsFixedWithTheDesignClientArea) {
+TEST_F(Form2Test, PreparedHiddenAtTheDesignSizeWithEmptyBars) {
   HWND w = Form2Window();
+  EXPECT_FALSE(IsWindowVisible(w));
+  EXPECT_EQ(host.state.BarFullWidth, 3495.0f);  // taken by the preparation
+  for (int bar = 1; bar <= 3; ++bar) EXPECT_EQ(Form2BarWidth(bar), 0.0f);
   EXPECT_EQ(TextOf(w), L"Ripping and Encoding");
   LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
   EXPECT_FALSE(style & WS_MAXIMIZEBOX);

@@ -117,7 +117,7 @@ TEST_F(RealPartsSession, OldMp3HeldOpenByAPlayerKeepsTheWav) {
   ASSERT_TRUE(WriteBytes(Path(L"Track01.mp3"), 77));
   HANDLE player = CreateFileW(Path(L"Track01.mp3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(player, INVALID_HANDLE_VALUE);
-  RunSession(host);
+  RunSession(host, host.main);
   CloseHandle(player);
   ExpectTrackOneKeptTrackTwoRipped("can not replace the old MP3 file: it is open in another program or protected",
                                    true, L"Track");
@@ -127,7 +127,7 @@ TEST_F(RealPartsSession, OldMp3HeldOpenByAPlayerKeepsTheWav) {
 TEST_F(RealPartsSession, ReadOnlyOldMp3KeepsTheWav) {
   ASSERT_TRUE(WriteBytes(Path(L"Track01.mp3"), 77));
   ASSERT_TRUE(SetFileAttributesW(Path(L"Track01.mp3").c_str(), FILE_ATTRIBUTE_READONLY));
-  RunSession(host);
+  RunSession(host, host.main);
   ExpectTrackOneKeptTrackTwoRipped("the old MP3 file is read-only", false, L"Track");
 }
 
@@ -146,7 +146,7 @@ TEST_F(RealPartsSession, PrefixTooLongForTheTemporaryNameKeepsTheWav) {
     if (track == 1) host.prefix = L"Track";
   };
   const std::wstring longPrefix = host.prefix;
-  RunSession(host);
+  RunSession(host, host.main);
   const std::wstring shortPrefix = host.prefix;
   host.prefix = longPrefix;
   ExpectTrackOneKeptTrackTwoRipped("the MP3 file name is too long", false, shortPrefix);
@@ -173,7 +173,7 @@ TEST_F(RealPartsSession, FullDiskKeepsTheWav) {
     ASSERT_GT(static_cast<long long>(avail.QuadPart), room + 4096);
     ASSERT_TRUE(WriteBytes(filler, static_cast<long>(avail.QuadPart) - room));
   };
-  RunSession(host);
+  RunSession(host, host.main);
   ExpectTrackOneKeptTrackTwoRipped("can not write the MP3 file: disk full", true, L"Track");
 }
 
@@ -233,7 +233,7 @@ TEST_F(RealPartsSession, AbortDuringASlowReadKeepsTheWindowLive) {
     watcherDone = true;
   });
   const DWORD begun = GetTickCount();
-  RunSession(host);
+  RunSession(host, host.main);
   // Until the window shows DONE and for a while after; the UI thread keeps
   // answering until the watcher's last probe is over.
   const DWORD ended = GetTickCount();

@@ -8,61 +8,14 @@
 
 #include "ripper/engine/user_message.h"
 #include "ripper/ui/form1_ids.h"
+#include "tests/win/ui/scripted_parts.h"
 
 namespace {
-
-struct ScriptedReader : CdReader {
-  int16_t aspiStatus = 0;
-  std::vector<std::wstring> drives;
-  std::vector<int32_t> trackMs;             // of every drive's disc
-  std::wstring selectError, trackCountError;
-  std::vector<int16_t> selected;
-  std::vector<std::vector<int16_t>> plays;  // track, from, flag
-  int stops = 0;
-  std::wstring last;
-
-  void SetEvents(CdReaderEvents*) override {}
-  int16_t InitAspi() override { return aspiStatus; }
-  int16_t DriveCount() override { return int16_t(drives.size()); }
-  std::wstring DriveDescription(int16_t d) override {
-    return d >= 1 && size_t(d) <= drives.size() ? drives[size_t(d) - 1] : L"";
-  }
-  void SelectDrive(int16_t d) override {
-    selected.push_back(d);
-    last = selectError;
-  }
-  int16_t TrackCount() override {
-    last = trackCountError;
-    return last.empty() ? int16_t(trackMs.size()) : 0;
-  }
-  int32_t TrackLength(int16_t t) override {
-    last.clear();
-    return trackMs.at(size_t(t) - 1);
-  }
-  int16_t PlayTrack(int16_t t, int16_t from, int16_t flag) override {
-    plays.push_back({t, from, flag});
-    last = t == 0 ? L"no track 0" : L"";
-    return 0;
-  }
-  void StopPlay() override {
-    ++stops;
-    last.clear();
-  }
-  void BeginSession() override {}
-  int16_t ReadTrackToWav(int16_t, const std::wstring&) override { return 1; }
-  void AbortRead() override {}
-  void EndSession() override {}
-  std::wstring LastError() override { return last; }
-  bool SelectedToc(DiscToc&) override { return false; }
-};
 
 class Form1Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetUserMessageHook([this](const std::wstring& text, UINT) {
-      messages.push_back(text);
-      return IDOK;
-    });
+    CaptureMessages(messages);
     auto r = std::make_unique<ScriptedReader>();
     reader = r.get();
     reader->drives = {L"Drive one", L"Drive two"};
@@ -77,17 +30,7 @@ class Form1Test : public ::testing::Test {
     return *form;
   }
   HWND Ctl(int id) { return form->Control(id); }
-  std::vector<std::wstring> Items(int id) {
-    std::vector<std::wstring> out;
-    HWND h = Ctl(id);
-    int n = int(SendMessageW(h, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-      wchar_t buf[256] = {};
-      SendMessageW(h, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-      out.push_back(buf);
-    }
-    return out;
-  }
+  std::vector<std::wstring> Items(int id) { return ListItems(Ctl(id)); }
   std::wstring Text(int id) {
     wchar_t buf[512] = {};
     GetWindowTextW(Ctl(id), buf, 512);

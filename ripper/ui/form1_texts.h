@@ -1,4 +1,4 @@
-// Texts of the main window's track list.
+// Texts of the main window: its caption and its track list.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -20,3 +20,6 @@ std::wstring TwoDigits(int64_t n);
 
 // "Track NN    MM,SS    SSS,S  MB"
 std::wstring TrackListEntry(int track, int32_t milliseconds);
+
+// The caption: "wavequill v" major "." minor as "0#".
+std::wstring MainCaption(int major, int minor);

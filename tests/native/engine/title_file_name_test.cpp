@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "tests/native/cddbui/file_name_check.h"
+#include "tests/native/engine/file_name_check.h"
 
-using cddbui_test::FileNameProblem;
+using file_name_check::FileNameProblem;
 
 namespace {
 

@@ -1,8 +1,6 @@
-#include "ripper/ui/track_entry.h"
+#include "ripper/ui/form1_texts.h"
 
 #include <gtest/gtest.h>
-
-#include "ripper/ui/main_caption.h"
 
 namespace {
 

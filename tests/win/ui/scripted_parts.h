@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,14 +11,51 @@
 #include "ripper/engine/cd_reader.h"
 #include "ripper/engine/cddb_client.h"
 #include "ripper/engine/mp3_encoder.h"
-#include "tests/win/common/idle_reader.h"
+#include "ripper/engine/user_message.h"
 
-struct ScriptedReader : IdleReader {
-  std::vector<int32_t> trackMs = {245000, 62000, 59000};
-  int selects = 0;
-  void SelectDrive(int16_t) override { ++selects; }
-  int16_t TrackCount() override { return int16_t(trackMs.size()); }
-  int32_t TrackLength(int16_t t) override { return trackMs.at(size_t(t) - 1); }
+struct ScriptedReader : CdReader {
+  int16_t aspiStatus = 0;
+  std::vector<std::wstring> drives = {L"Scripted drive"};
+  std::vector<int32_t> trackMs = {245000, 62000, 59000};  // of every drive's disc
+  std::wstring selectError, trackCountError;
+  std::vector<int16_t> selected;
+  std::vector<std::vector<int16_t>> plays;  // track, from, flag
+  int stops = 0;
+  std::wstring last;
+
+  void SetEvents(CdReaderEvents*) override {}
+  int16_t InitAspi() override { return aspiStatus; }
+  int16_t DriveCount() override { return int16_t(drives.size()); }
+  std::wstring DriveDescription(int16_t d) override {
+    return d >= 1 && size_t(d) <= drives.size() ? drives[size_t(d) - 1] : L"";
+  }
+  void SelectDrive(int16_t d) override {
+    selected.push_back(d);
+    last = selectError;
+  }
+  int16_t TrackCount() override {
+    last = trackCountError;
+    return last.empty() ? int16_t(trackMs.size()) : 0;
+  }
+  int32_t TrackLength(int16_t t) override {
+    last.clear();
+    return trackMs.at(size_t(t) - 1);
+  }
+  int16_t PlayTrack(int16_t t, int16_t from, int16_t flag) override {
+    plays.push_back({t, from, flag});
+    last = t == 0 ? L"no track 0" : L"";
+    return 0;
+  }
+  void StopPlay() override {
+    ++stops;
+    last.clear();
+  }
+  void BeginSession() override {}
+  int16_t ReadTrackToWav(int16_t, const std::wstring&) override { return 1; }
+  void AbortRead() override {}
+  void EndSession() override {}
+  std::wstring LastError() override { return last; }
+  bool SelectedToc(DiscToc&) override { return false; }
 };
 
 struct IdleEncoder : Mp3Encoder {
@@ -58,6 +96,26 @@ struct ScriptedCddb : CddbClient {
 
 // The main window posts WM_QUIT when it is destroyed; the next test's
 // modal loops would end at once on it.
+// A list box's entries, top to bottom.
+inline std::vector<std::wstring> ListItems(HWND list) {
+  std::vector<std::wstring> out;
+  const int n = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    std::wstring s(size_t(std::max<LRESULT>(SendMessageW(list, LB_GETTEXTLEN, i, 0), 0)) + 1, L'\0');
+    s.resize(size_t(std::max<LRESULT>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(s.data())), 0)));
+    out.push_back(s);
+  }
+  return out;
+}
+
+// Message boxes answered with OK, their texts kept.
+inline void CaptureMessages(std::vector<std::wstring>& texts) {
+  SetUserMessageHook([&texts](const std::wstring& text, UINT) {
+    texts.push_back(text);
+    return IDOK;
+  });
+}
+
 inline void DropQuit() {
   MSG m;
   while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {

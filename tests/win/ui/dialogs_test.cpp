@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "ripper/engine/user_message.h"
+#include "ripper/engine/window_basics.h"
 #include "ripper/ui/about_box.h"
 #include "ripper/ui/cddbui_ids.h"
 #include "ripper/ui/code_dialog.h"
@@ -11,8 +12,8 @@
 #include "ripper/ui/form1.h"
 #include "ripper/ui/form1_ids.h"
 #include "ripper/ui/form4.h"
-#include "tests/win/cddbui/scripted_parts.h"
 #include "tests/win/common/test_files.h"
+#include "tests/win/ui/scripted_parts.h"
 #include "wq_version.h"
 
 namespace {
@@ -32,10 +33,7 @@ std::wstring Unique(const wchar_t* stem) {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetUserMessageHook([this](const std::wstring& text, UINT) {
-      messages.push_back(text);
-      return IDOK;
-    });
+    CaptureMessages(messages);
     Form1Components c;
     c.reader = std::make_unique<ScriptedReader>();
     c.encoder = std::make_unique<IdleEncoder>();
@@ -52,17 +50,7 @@ class MainWindowTest : public ::testing::Test {
   }
   void Press(HWND button) { ClickButton(button); }
   std::vector<std::wstring> Dir1Entries() {
-    std::vector<std::wstring> out;
-    HWND l = form->Control(kIdDir1);
-    int n = int(SendMessageW(l, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-      int len = int(SendMessageW(l, LB_GETTEXTLEN, i, 0));
-      std::wstring s(size_t(len > 0 ? len : 0) + 1, L'\0');
-      SendMessageW(l, LB_GETTEXT, i, reinterpret_cast<LPARAM>(s.data()));
-      s.resize(wcslen(s.c_str()));
-      out.push_back(s);
-    }
-    return out;
+    return ListItems(form->Control(kIdDir1));
   }
   bool ListsName(const std::wstring& name) {
     for (const std::wstring& e : Dir1Entries())
@@ -74,12 +62,12 @@ class MainWindowTest : public ::testing::Test {
     return WithModal(
         [&] { Press(form->Control(kIdCommand3)); }, Form4Window,
         [&](HWND d) {
-          EXPECT_EQ(code_dialog::Text(d), L"Make Directory");
-          EXPECT_EQ(code_dialog::Text(GetDlgItem(d, kIdForm4Text1)), L"");
+          EXPECT_EQ(WindowText(d), L"Make Directory");
+          EXPECT_EQ(WindowText(GetDlgItem(d, kIdForm4Text1)), L"");
           SetWindowTextW(GetDlgItem(d, kIdForm4Text1), name.c_str());
           Press(GetDlgItem(d, button));
           if (textAfter) {
-            *textAfter = Form4Window() ? code_dialog::Text(GetDlgItem(d, kIdForm4Text1)) : L"<closed>";
+            *textAfter = Form4Window() ? WindowText(GetDlgItem(d, kIdForm4Text1)) : L"<closed>";
             Press(GetDlgItem(d, kIdForm4Command2));
           }
         },
@@ -238,11 +226,11 @@ TEST_F(AboutTest, ShowsCaptionVersionTextsAndNoPlaceholderMailLink) {
   ASSERT_TRUE(WithModal(
       [&] { Press(form->Control(kIdCommand2)); }, AboutBoxWindow,
       [&](HWND d) {
-        caption = code_dialog::Text(d);
-        label1 = code_dialog::Text(GetDlgItem(d, kIdAboutLabel1));
+        caption = WindowText(d);
+        label1 = WindowText(GetDlgItem(d, kIdAboutLabel1));
         contactShown = GetDlgItem(d, kIdAboutLabel2) || GetDlgItem(d, kIdAboutLabel4) ||
                        GetDlgItem(d, kIdAboutEmail);
-        EXPECT_EQ(code_dialog::Text(GetDlgItem(d, kIdAboutSysInfo)), L"&System Info...");
+        EXPECT_EQ(WindowText(GetDlgItem(d, kIdAboutSysInfo)), L"&System Info...");
         EXPECT_EQ(GetNextDlgTabItem(d, GetDlgItem(d, IDOK), FALSE), GetDlgItem(d, kIdAboutSysInfo));
         Press(GetDlgItem(d, IDOK));
       },

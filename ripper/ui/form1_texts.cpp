@@ -1,4 +1,4 @@
-#include "ripper/ui/track_entry.h"
+#include "ripper/ui/form1_texts.h"
 
 TrackTime SplitTrackLength(int32_t milliseconds) {
   if (milliseconds < 0) milliseconds = 0;
@@ -31,4 +31,8 @@ std::wstring TrackListEntry(int track, int32_t milliseconds) {
   e += L"    " + TwoDigits(tenths / 10) + L"," + std::to_wstring(tenths % 10);
   e += L"  MB";
   return e;
+}
+
+std::wstring MainCaption(int major, int minor) {
+  return L"wavequill v" + std::to_wstring(major) + L"." + TwoDigits(minor);
 }

@@ -6,11 +6,12 @@
 
 #include "ripper/engine/track_tags.h"
 #include "ripper/engine/user_message.h"
+#include "ripper/engine/window_basics.h"
 #include "ripper/ui/code_dialog.h"
 #include "ripper/ui/form1.h"
 #include "ripper/ui/form1_ids.h"
 #include "ripper/ui/form3.h"
-#include "tests/win/cddbui/scripted_parts.h"
+#include "tests/win/ui/scripted_parts.h"
 
 namespace {
 
@@ -56,8 +57,8 @@ class CddbFlowTest : public ::testing::Test {
       waitBoxShown = Form3Window() && IsWindowVisible(Form3Window());
       mainHidden = !IsWindowVisible(form->Hwnd());
       if (waitBoxShown)
-        waitText = code_dialog::Text(Form3Window()) + L"|" +
-                   code_dialog::Text(GetDlgItem(Form3Window(), 4001));
+        waitText = WindowText(Form3Window()) + L"|" +
+                   WindowText(GetDlgItem(Form3Window(), 4001));
     };
   }
   void TearDown() override {
@@ -67,18 +68,17 @@ class CddbFlowTest : public ::testing::Test {
     ClearCddbDiscDetails();
   }
   HWND Ctl(int id) { return form->Control(id); }
-  std::vector<std::wstring> Items() {
-    std::vector<std::wstring> out;
-    int n = int(SendMessageW(Ctl(kIdList1), LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-      wchar_t buf[512] = {};
-      SendMessageW(Ctl(kIdList1), LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-      out.push_back(buf);
-    }
-    return out;
-  }
+  std::vector<std::wstring> Items() { return ListItems(Ctl(kIdList1)); }
   void Click7() { ClickButton(Ctl(kIdCommand7)); }
-  std::wstring Caption7() { return code_dialog::Text(Ctl(kIdCommand7)); }
+  std::wstring Caption7() { return WindowText(Ctl(kIdCommand7)); }
+  // Titles off, the plain list, the wait box gone, the main window back.
+  void ExpectAsBefore() {
+    EXPECT_EQ(Items(), plain);
+    EXPECT_EQ(form->State().UseCddb, kVbFalse);
+    EXPECT_EQ(Caption7(), L"Use CDDB");
+    EXPECT_EQ(Form3Window(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(form->Hwnd()));
+  }
 
   std::unique_ptr<Form1> form;
   ScriptedReader* reader = nullptr;
@@ -145,11 +145,7 @@ TEST_F(CddbFlowTest, NoLeavesEverythingAsItWas) {
   ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[2], kNo);
   EXPECT_EQ(cddb->calls.back(), L"Connection=Close");
-  EXPECT_EQ(Items(), plain);
-  EXPECT_EQ(form->State().UseCddb, kVbFalse);
-  EXPECT_EQ(Caption7(), L"Use CDDB");
-  EXPECT_EQ(Form3Window(), nullptr);
-  EXPECT_TRUE(IsWindowVisible(form->Hwnd()));
+  ExpectAsBefore();
 }
 
 TEST_F(CddbFlowTest, AFailedLookupEndsLikeNoWithTheReason) {
@@ -159,11 +155,7 @@ TEST_F(CddbFlowTest, AFailedLookupEndsLikeNoWithTheReason) {
   EXPECT_NE(messages[1].find(cddb->error), std::wstring::npos) << Narrow(messages[1]);
   EXPECT_EQ(cddb->calls.back(), L"message");
   EXPECT_EQ(cddb->calls[cddb->calls.size() - 2], L"Connection=Close");
-  EXPECT_EQ(Items(), plain);
-  EXPECT_EQ(form->State().UseCddb, kVbFalse);
-  EXPECT_EQ(Caption7(), L"Use CDDB");
-  EXPECT_EQ(Form3Window(), nullptr);
-  EXPECT_TRUE(IsWindowVisible(form->Hwnd()));
+  ExpectAsBefore();
 }
 
 TEST_F(CddbFlowTest, SwitchingOffRebuildsThePlainList) {

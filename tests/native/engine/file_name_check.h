@@ -4,7 +4,7 @@
 #include <cwctype>
 #include <string>
 
-namespace cddbui_test {
+namespace file_name_check {
 
 inline bool IsReservedDeviceName(const std::wstring& name) {
   // The part before the first dot, blanks trimmed, is what Windows compares.
@@ -36,4 +36,4 @@ inline std::string FileNameProblem(const std::wstring& name) {
   return "";
 }
 
-}  // namespace cddbui_test
+}  // namespace file_name_check

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ripper/engine/title_file_name.h"
-#include "tests/native/cddbui/file_name_check.h"
+#include "tests/native/engine/file_name_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::wstring dir = folder.size() == 3 ? folder : folder + L"\\";
   if (path.compare(0, dir.size(), dir) != 0) abort();
   const std::wstring name = path.substr(dir.size());
-  const std::string problem = cddbui_test::FileNameProblem(name);
+  const std::string problem = file_name_check::FileNameProblem(name);
   if (!problem.empty()) {
     fprintf(stderr, "invalid name: %s\n", problem.c_str());
     abort();

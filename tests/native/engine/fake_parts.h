@@ -1,0 +1,129 @@
+// Scripted stand-ins for the CD reader, the encoder and the CDDB client that
+// a session drives. Their events go through the world's queue (the UI
+// thread's message queue under Windows, a plain queue natively), so they
+// reach the session while it waits, as the real components' events do.
+#pragma once
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ripper/engine/session.h"
+
+using Event = std::function<void()>;
+
+// The main window the parts report to, with the queue and the folder.
+class FakeWorld : public SessionHost {
+ public:
+  virtual void Post(Event e) = 0;
+  virtual void PutFile(const std::wstring& path, long long bytes) = 0;
+
+ protected:
+  ~FakeWorld() = default;
+};
+
+// What one read does.
+struct ReadScript {
+  int16_t status = 0;              // returned by ReadTrackToWav
+  long long wavBytes = 44 + 4000;  // written at the path; -1 writes nothing
+  std::vector<int32_t> progress{250, 500, 1000};
+  enum End { Done, Error, Nothing } end = Done;
+  int32_t errorCode = 0;
+  std::wstring errorMessage;
+  Event during;  // queued after the progress events
+};
+
+struct EncodeScript {
+  int16_t setFilesStatus = 0;
+  std::vector<int32_t> progress{50, 100, 200};
+  bool done = true;  // raise EncodeDone and write the MP3
+  Event during;
+};
+
+class FakeReader final : public CdReader {
+ public:
+  explicit FakeReader(FakeWorld& w) : w_(w) {}
+  std::map<int, ReadScript> scripts;  // by track; others read normally
+  std::vector<std::wstring> calls;
+  std::function<void(int track)> onRead;  // runs inside ReadTrackToWav
+  // Writes the WAV instead of wavBytes filler bytes (for the real encoder).
+  std::function<void(const std::wstring& wavPath)> writeWav;
+
+  void SetEvents(CdReaderEvents*) override {}
+  int16_t InitAspi() override { return 0; }
+  int16_t DriveCount() override { return 1; }
+  std::wstring DriveDescription(int16_t) override { return L"Fake drive"; }
+  void SelectDrive(int16_t) override {}
+  int16_t TrackCount() override { return 9; }
+  int32_t TrackLength(int16_t) override { return 60000; }
+  int16_t PlayTrack(int16_t, int16_t, int16_t) override { return 0; }
+  void StopPlay() override {}
+  void BeginSession() override { calls.push_back(L"BeginSession"); }
+  int16_t ReadTrackToWav(int16_t track, const std::wstring& wavPath) override {
+    calls.push_back(L"Read " + std::to_wstring(track) + L" " + wavPath);
+    if (onRead) onRead(track);
+    const ReadScript s = scripts[track];
+    if (s.wavBytes >= 0) writeWav ? writeWav(wavPath) : w_.PutFile(wavPath, s.wavBytes);
+    FakeWorld* w = &w_;
+    for (int32_t p : s.progress) w_.Post([w, p] { SessionReadProgress(*w, p); });
+    if (s.during) w_.Post(s.during);
+    if (s.end == ReadScript::Done) w_.Post([w] { SessionReadDone(*w); });
+    if (s.end == ReadScript::Error) w_.Post([w, s] { SessionReadError(*w, s.errorCode, s.errorMessage); });
+    return s.status;
+  }
+  void AbortRead() override { calls.push_back(L"AbortRead"); }
+  void EndSession() override { calls.push_back(L"EndSession"); }
+  std::wstring LastError() override { return {}; }
+  bool SelectedToc(DiscToc&) override { return false; }
+
+ private:
+  FakeWorld& w_;
+};
+
+class FakeEncoder final : public Mp3Encoder {
+ public:
+  explicit FakeEncoder(FakeWorld& w) : w_(w) {}
+  std::map<std::wstring, EncodeScript> scripts;  // by WAV path
+  std::vector<std::wstring> calls;
+  std::vector<Mp3Tags> tags;
+  int32_t total = 200;
+
+  void SetEvents(Mp3EncoderEvents*) override {}
+  void SetBitRateKbit(int16_t kbit) override { calls.push_back(L"BitRate " + std::to_wstring(kbit)); }
+  int16_t SetFiles(const std::wstring& wavPath, const std::wstring& mp3Path) override {
+    calls.push_back(L"SetFiles " + wavPath + L" " + mp3Path);
+    wav_ = wavPath;
+    mp3_ = mp3Path;
+    return scripts[wavPath].setFilesStatus;
+  }
+  void StartEncoding() override {
+    calls.push_back(L"StartEncoding");
+    const EncodeScript s = scripts[wav_];
+    FakeWorld* w = &w_;
+    for (int32_t d : s.progress) w_.Post([w, d] { SessionEncodeProgress(*w, d); });
+    if (s.during) w_.Post(s.during);
+    if (s.done) w_.Post([w, mp3 = mp3_] {
+      w->PutFile(mp3, 1000);
+      SessionEncodeDone(*w);
+    });
+  }
+  void AbortEncoding() override { calls.push_back(L"AbortEncoding"); }
+  int32_t ProgressTotal() override { return total; }
+  void SetTags(const Mp3Tags& t) override { tags.push_back(t); }
+
+ private:
+  FakeWorld& w_;
+  std::wstring wav_, mp3_;
+};
+
+class FakeCddb final : public CddbClient {
+ public:
+  std::map<int16_t, std::wstring> titles;
+  void SetClientName(const std::wstring&) override {}
+  void SetConnection(const std::wstring&) override {}
+  std::wstring DiscTitle() override { return L"Fake disc"; }
+  int16_t CddbTrackCount() override { return static_cast<int16_t>(titles.size()); }
+  std::wstring TrackTitle(int16_t& track) override { return titles[track]; }
+  void SetEmail(const std::wstring&) override {}
+  std::wstring LastError() override { return {}; }
+};
