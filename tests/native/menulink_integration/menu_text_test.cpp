@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "menulink/integration/menu_text.h"
+#include "menulink/registry/module_names.h"
 
 namespace {
 

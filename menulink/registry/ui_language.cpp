@@ -1,4 +1,4 @@
-#include "menulink/integration/ui_language.h"
+#include "menulink/registry/ui_language.h"
 
 #include <windows.h>
 

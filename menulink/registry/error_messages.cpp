@@ -1,10 +1,10 @@
-#include "menulink/integration/error_messages.h"
+#include "menulink/registry/error_messages.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "menulink/integration/ui_language.h"
 #include "menulink/registry/shared_data.h"
+#include "menulink/registry/ui_language.h"
 
 namespace {
 
