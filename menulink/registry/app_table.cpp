@@ -12,7 +12,6 @@
 #include "menulink/registry/record_text.h"
 #include "menulink/registry/shared_data.h"
 #include "menulink/registry/string_ids.h"
-#include "menulink/registry/table_handles.h"
 
 DWORD AppTableLock() {
     if (!tableMutex || !appTable) return WAIT_FAILED;

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "menulink/registry/shared_data.h"
-#include "menulink/registry/ui_language.h"
 
 namespace {
 
@@ -43,6 +42,10 @@ void CaptureMessage(int32_t id, int32_t language, const char *caption, const cha
 }
 
 }  // namespace
+
+LanguageIndex GetUILanguage() {
+    return (LanguageIndex)GetPrivateProfileIntA("Settings", "UILang", 0, "lx70.ini");
+}
 
 void InitMessageCapture() {
 #ifdef MENULINK_TEST_BUILD

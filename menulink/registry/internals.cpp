@@ -3,7 +3,6 @@
 #include "menulink/registry/app_table.h"
 #include "menulink/registry/error_messages.h"
 #include "menulink/registry/persistence.h"
-#include "menulink/registry/ui_language.h"
 
 namespace {
 int32_t GetPathAdapter(int32_t index, char *buf, DWORD size) { return AppTableGetPath(index, buf, size); }

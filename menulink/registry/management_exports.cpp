@@ -13,7 +13,6 @@
 #include "menulink/registry/running_apps.h"
 #include "menulink/registry/shared_data.h"
 #include "menulink/registry/string_ids.h"
-#include "menulink/registry/ui_language.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include "menulink/registry/app_table.h"
 #include "menulink/registry/error_messages.h"
 #include "menulink/registry/shared_data.h"
-#include "menulink/registry/table_handles.h"
 
 // One copy for all processes: an initialised variable in a section the
 // loader maps shared.

@@ -25,6 +25,9 @@ extern SharedSection sharedData;
 // attach and after detach.
 extern AppRecord *appTable;
 extern ProcessState *processState;
+// This process's handles of the table's mutex and mapping.
+extern HANDLE tableMutex;
+extern HANDLE tableMapping;
 
 // The library's own module in this process (the handle DllMain received).
 HINSTANCE MenulinkModule();

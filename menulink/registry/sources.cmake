@@ -6,6 +6,6 @@ ml_sources(ML_REGISTRY_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}
   record_text perf_data pe_image ini_apps module_names)
 ml_sources(ML_REGISTRY_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}
   shared_data app_table persistence running_apps process_lookup management_exports
-  ui_language error_messages internals)
+  error_messages internals)
 list(APPEND ML_REGISTRY_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/string_table.rc)
 list(APPEND ML_WIN_LIBS user32 advapi32 kernel32 version)
