@@ -124,20 +124,22 @@ TEST(ModuleNames, ExtensionIsTheTextAfterTheLastDot) {
 }
 
 TEST(ModuleNames, SubstitutesReplaceOnlyWhenTheyFit) {
-    char buf[24] = "C:\\W\\123W.EXE";
-    ASSERT_TRUE(CutAndAppend(buf, sizeof buf, "123W.EXE", "MAIN123W.DLL"));
-    EXPECT_STREQ(buf, "C:\\W\\MAIN123W.DLL");
-    char tight[16] = "C:\\W\\123W.EXE";
-    EXPECT_FALSE(CutAndAppend(tight, sizeof tight, "123W.EXE", "MAIN123W.DLL"));
-    EXPECT_STREQ(tight, "C:\\W\\123W.EXE");
-    EXPECT_FALSE(CutAndAppend(buf, sizeof buf, "WPWIN.EXE", "X"));
-
-    char path[32] = "C:\\WRITE.EXE";
-    ASSERT_TRUE(ReplaceFirst(path, sizeof path, "WRITE.EXE", "WORDPAD.EXE"));
-    EXPECT_STREQ(path, "C:\\WORDPAD.EXE");
-    char small[14] = "C:\\WRITE.EXE";
-    EXPECT_FALSE(ReplaceFirst(small, sizeof small, "WRITE.EXE", "WORDPAD.EXE"));
-    EXPECT_STREQ(small, "C:\\WRITE.EXE");
+    // A failed edit leaves the text as it was.
+    struct Case {
+        bool (*edit)(char *, std::size_t, const char *, const char *);
+        std::size_t size;
+        const char *text, *from, *to, *result;
+    };
+    for (const Case &c : {Case{CutAndAppend, 24, "C:\\W\\123W.EXE", "123W.EXE", "MAIN123W.DLL", "C:\\W\\MAIN123W.DLL"},
+                          Case{CutAndAppend, 16, "C:\\W\\123W.EXE", "123W.EXE", "MAIN123W.DLL", nullptr},
+                          Case{CutAndAppend, 24, "C:\\W\\MAIN123W.DLL", "WPWIN.EXE", "X", nullptr},
+                          Case{ReplaceFirst, 32, "C:\\WRITE.EXE", "WRITE.EXE", "WORDPAD.EXE", "C:\\WORDPAD.EXE"},
+                          Case{ReplaceFirst, 14, "C:\\WRITE.EXE", "WRITE.EXE", "WORDPAD.EXE", nullptr}}) {
+        std::vector<char> buf(c.size);  // exactly the size given, for the sanitizers
+        std::strcpy(buf.data(), c.text);
+        EXPECT_EQ(c.edit(buf.data(), c.size, c.from, c.to), c.result != nullptr) << c.text << " " << c.size;
+        EXPECT_STREQ(buf.data(), c.result ? c.result : c.text);
+    }
 }
 
 }  // namespace
