@@ -114,7 +114,9 @@ PerfLookup PerfFindProcessInBlock(const std::uint8_t *block, std::size_t size, s
     for (std::uint32_t i = 0; i < numInstances; ++i) {
         std::uint32_t instLength = 0, nameOffset = 0, nameLength = 0;
         if (!ReadStruct(block, size, inst, kInstSize,
-                        {{kInstByteLength, &instLength}, {kInstNameOffset, &nameOffset}, {kInstNameLength, &nameLength}}))
+                        {{kInstByteLength, &instLength},
+                         {kInstNameOffset, &nameOffset},
+                         {kInstNameLength, &nameLength}}))
             return PerfLookup::NotFound;
         if (instLength < kInstSize) return PerfLookup::NotFound;
         std::size_t counters = inst + instLength;

@@ -71,14 +71,10 @@ TEST(ModuleNames, FileNamePartAndExclusions) {
         EXPECT_STREQ(out, name) << path;
     }
 
-    EXPECT_TRUE(IsExcludedModule("EXPLORER.EXE"));
-    EXPECT_TRUE(IsExcludedModule("Ole32.Dll"));
-    EXPECT_TRUE(IsExcludedModule("iexplore.exe"));
-    EXPECT_FALSE(IsExcludedModule("explorer.ex"));
-    EXPECT_FALSE(IsExcludedModule("NOTEPAD.EXE"));
+    for (const char *m : {"EXPLORER.EXE", "Ole32.Dll", "iexplore.exe"}) EXPECT_TRUE(IsExcludedModule(m)) << m;
+    for (const char *m : {"explorer.ex", "NOTEPAD.EXE"}) EXPECT_FALSE(IsExcludedModule(m)) << m;
     EXPECT_TRUE(IsWordPro97Version("97.0.1.5"));
-    EXPECT_FALSE(IsWordPro97Version("9.7"));
-    EXPECT_FALSE(IsWordPro97Version("9"));
+    for (const char *other : {"9.7", "9"}) EXPECT_FALSE(IsWordPro97Version(other)) << other;
 }
 
 TEST(MenuLanguage, EditCandidateBeatsFileCandidate) {

@@ -93,12 +93,9 @@ TEST(IniEntry, LongNamesAreCutToTheBuffer) {
 }
 
 TEST(ModuleNames, ListingExclusionsIgnoreCase) {
-    EXPECT_TRUE(IsListingExcluded("EXPLORER.EXE"));
-    EXPECT_TRUE(IsListingExcluded("iexplore.exe"));
-    EXPECT_TRUE(IsListingExcluded("Ole32.dll"));
-    EXPECT_FALSE(IsListingExcluded("wsapi.dll"));  // only the hook leaves it alone
-    EXPECT_FALSE(IsListingExcluded("notepad.exe"));
-    EXPECT_FALSE(IsListingExcluded("explorer.exe.bak"));
+    for (const char *m : {"EXPLORER.EXE", "iexplore.exe", "Ole32.dll"}) EXPECT_TRUE(IsListingExcluded(m)) << m;
+    // Only the hook leaves wsapi.dll alone.
+    for (const char *m : {"wsapi.dll", "notepad.exe", "explorer.exe.bak"}) EXPECT_FALSE(IsListingExcluded(m)) << m;
 }
 
 TEST(ModuleNames, OverlongNamesAreCutToTheTableField) {
@@ -114,11 +111,9 @@ TEST(ModuleNames, OverlongNamesAreCutToTheTableField) {
 }
 
 TEST(ModuleNames, ExtensionIsTheTextAfterTheLastDot) {
-    EXPECT_TRUE(EndsWithExeExtension("C:\\APPS\\NOTEPAD.EXE"));
-    EXPECT_TRUE(EndsWithExeExtension("c:\\apps\\x.exe"));
-    EXPECT_FALSE(EndsWithExeExtension("C:\\APPS\\NOTEPAD.EXE.BAK"));
-    EXPECT_FALSE(EndsWithExeExtension("C:\\APPS.EXE\\README"));
-    EXPECT_FALSE(EndsWithExeExtension("NOTEPAD"));
+    for (const char *exe : {"C:\\APPS\\NOTEPAD.EXE", "c:\\apps\\x.exe"}) EXPECT_TRUE(EndsWithExeExtension(exe)) << exe;
+    for (const char *other : {"C:\\APPS\\NOTEPAD.EXE.BAK", "C:\\APPS.EXE\\README", "NOTEPAD"})
+        EXPECT_FALSE(EndsWithExeExtension(other)) << other;
     EXPECT_STREQ(AfterLastBackslash("C:\\A\\B.EXE"), "B.EXE");
     EXPECT_STREQ(AfterLastBackslash("B.EXE"), "B.EXE");
 }
