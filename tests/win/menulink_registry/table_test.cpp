@@ -15,12 +15,8 @@ std::vector<std::string> Answers(const DriverRun &run) {
     return l;
 }
 
-class SharedTable : public ::testing::Test {
+class SharedTable : public FreshTableTest {
 protected:
-    StoreGuard store;
-    void SetUp() override {
-        ASSERT_FALSE(TableMappingExists()) << "another process has menulink.dll loaded";
-    }
     void StoreThree() {
         SetDirectValue("App_1", "WINWORD.EXE, D:\\Office\\WINWORD.EXE, Microsoft Word");
         SetDirectValue("App_2", "NOTEPAD.EXE, , Notepad");
