@@ -21,3 +21,6 @@ int32_t PasteIntoApplication();
 
 // Creates or deletes the marker key that exists while the server starts.
 void SetLaunchMarker(bool on);
+
+// How long the runs wait for the server to become idle, in milliseconds.
+void SetBusyPollLimit(uint32_t ms);

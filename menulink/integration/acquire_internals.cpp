@@ -1,7 +1,6 @@
 #include "menulink/integration/acquire_internals.h"
 
 #include "menulink/integration/acquire.h"
-#include "menulink/integration/acquire_internal.h"
 
 namespace {
 const MenulinkAcquireTable acquireTable = {

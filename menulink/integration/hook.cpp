@@ -2,10 +2,13 @@
 
 #include <cstring>
 
-#include "menulink/integration/error_messages.h"
+#include "menulink/integration/hook.h"
 #include "menulink/integration/menu_items.h"
 #include "menulink/integration/subclass.h"
 #include "menulink/registry/app_table.h"
+#include "menulink/registry/error_messages.h"
+#include "menulink/registry/module_names.h"
+#include "menulink/registry/running_apps.h"
 #include "menulink/registry/shared_data.h"
 
 namespace {
@@ -117,5 +120,60 @@ int32_t CheckHookedWindow(HWND hwnd) {
     }
     if (IsUnknownText(record.path)) AppTableSetPath(index, fullPath);
     SubclassWindow(hwnd, moduleName);
+    return 0;
+}
+
+namespace {
+
+void LoadMenuName(int32_t base, LanguageIndex language, char *buf) { LoadLocalString(base, language, buf, 64); }
+
+HMENU FindPaste(HMENU edit, LanguageIndex language) {
+    char paste[64];
+    LoadMenuName(IDS_PASTE, language, paste);
+    return paste[0] ? FindMenuItemExact(edit, paste, nullptr, nullptr) : nullptr;
+}
+
+}  // namespace
+
+int32_t FindPasteMenuLanguage(HWND hwnd) {
+    if (!hwnd || !IsWindow(hwnd) || GetParent(hwnd)) return 0;
+    HMENU bar = GetMenu(hwnd);
+    if (!bar) return 0;
+    LanguageIndex firstSeen = -1;
+    for (LanguageIndex language : kTableLanguages) {
+        char file[64];
+        LoadMenuName(IDS_FILE, language, file);
+        bool haveFile = file[0] && FindMenuItemExact(bar, file, nullptr, nullptr);
+        if (!haveFile && language == kLangPortuguese) {
+            char alt[64];
+            LoadLocalString(IDS_FILE_ALT_PT, 0, alt, sizeof alt);
+            haveFile = alt[0] && FindMenuItemExact(bar, alt, nullptr, nullptr);
+        }
+        if (!haveFile) continue;
+        if (firstSeen < 0) firstSeen = language;
+
+        char editName[64];
+        LoadMenuName(IDS_EDIT, language, editName);
+        int32_t position = -1;
+        HMENU edit = editName[0] ? FindMenuItemExact(bar, editName, nullptr, &position) : nullptr;
+        // A command item named Edit has no submenu to look in.
+        if (!edit || edit == bar) continue;
+        bool havePaste = FindPaste(edit, language) != nullptr;
+        if (!havePaste) {
+            // Some applications fill their Edit menu only when it opens. One
+            // that does not answer in time is not known to have Paste: it is
+            // not listed, and not asked again for every other language.
+            DWORD_PTR ignored = 0;
+            if (!SendMessageTimeoutA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), position,
+                                     SMTO_ABORTIFHUNG | SMTO_NORMAL, kPeerReplyMs, &ignored))
+                return 0;
+            havePaste = FindPaste(edit, language) != nullptr;
+        }
+        if (havePaste) {
+            if (processState) processState->menuLanguage = language;
+            return 1;
+        }
+    }
+    if (firstSeen >= 0 && processState) processState->menuLanguage = firstSeen;
     return 0;
 }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "menulink/integration/error_messages.h"
+#include "menulink/registry/error_messages.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "menulink/integration/menu_text.h"
-#include "menulink/integration/string_ids.h"
+#include "menulink/registry/string_ids.h"
 
 // First item of menu whose normalised text equals name ignoring case. On a
 // match *position and *id (GetMenuItemID) are set and the result is the
@@ -26,17 +26,12 @@ void MarkUsedCommandIds(HMENU menu, uint8_t *map);
 // A free identifier from 1500 to 2046 in the whole menu tree, 0 when none.
 uint32_t AllocateCommandId(HMENU menuBar);
 
-// Inserts or removes the two items; the texts are those of the current
-// subclassed window's menu language. 0 for a null popup, else 1.
-int32_t SetAcquireItems(HMENU popup, uint32_t acquireId, uint32_t settingsId, bool insert);
-// The same with the language given.
+// Inserts or removes the two items, their texts in language. 0 for a null
+// popup, else 1.
 int32_t SetAcquireItemsInLanguage(HMENU popup, uint32_t acquireId, uint32_t settingsId, bool insert,
                                   LanguageIndex language);
 
-// Sets ProcessState.menuLanguage from the menu bar's texts.
-void DetectMenuLanguage(HMENU menuBar);
-// The detection itself: the language of menuBar, or current when nothing
-// matched.
+// The language of menuBar's texts, or current when nothing matched.
 LanguageIndex DetectMenuLanguageOf(HMENU menuBar, LanguageIndex current);
 
 // The File popup of menuBar in language (with "Arquivo" first for 15).

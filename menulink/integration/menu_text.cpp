@@ -102,7 +102,3 @@ bool IsExcludedModule(const char *moduleName) {
         if (EqualsNoCase(moduleName, excluded)) return true;
     return false;
 }
-
-bool IsWordPro97Version(const char *fileVersion) {
-    return fileVersion && fileVersion[0] == '9' && fileVersion[1] == '7';
-}

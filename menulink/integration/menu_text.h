@@ -52,10 +52,6 @@ bool IsExcludedModule(const char *moduleName);
 constexpr int kExcludedModuleCount = 17;
 extern const char *const kExcludedModules[kExcludedModuleCount];
 
-// A FileVersion text of the Word Pro release that must be left alone:
-// beginning "97".
-bool IsWordPro97Version(const char *fileVersion);
-
 // Candidate bookkeeping of the menu-language detection: the first language
 // whose File name matched, the first whose File and Edit names matched.
 struct MenuLanguageCandidates {

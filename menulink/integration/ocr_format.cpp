@@ -1,23 +1,23 @@
 #include "menulink/integration/ocr_format.h"
 
+namespace {
+// Each format letter and the VARTYPE it stands for.
+struct LetterType {
+  char letter;
+  uint16_t type;
+};
+constexpr LetterType kLetterTypes[] = {
+    {'i', 2 /* VT_I2 */},       {'I', 3 /* VT_I4 */},    {'r', 4 /* VT_R4 */},      {'R', 5 /* VT_R8 */},
+    {'c', 6 /* VT_CY */},       {'d', 7 /* VT_DATE */},  {'s', 8 /* VT_BSTR */},    {'S', 8 /* VT_BSTR */},
+    {'D', 9 /* VT_DISPATCH */}, {'e', 10 /* VT_ERROR */}, {'b', 11 /* VT_BOOL */},  {'v', 12 /* VT_VARIANT */},
+    {'U', 13 /* VT_UNKNOWN */}, {'A', 0x2000 /* VT_ARRAY */},
+};
+}  // namespace
+
 uint16_t OcrFormatVariantType(char letter) {
-  switch (letter) {
-    case 'i': return 2;    // VT_I2
-    case 'I': return 3;    // VT_I4
-    case 'r': return 4;    // VT_R4
-    case 'R': return 5;    // VT_R8
-    case 'c': return 6;    // VT_CY
-    case 'd': return 7;    // VT_DATE
-    case 's':
-    case 'S': return 8;    // VT_BSTR
-    case 'D': return 9;    // VT_DISPATCH
-    case 'e': return 10;   // VT_ERROR
-    case 'b': return 11;   // VT_BOOL
-    case 'v': return 12;   // VT_VARIANT
-    case 'U': return 13;   // VT_UNKNOWN
-    case 'A': return 0x2000;  // VT_ARRAY
-    default: return 0;
-  }
+  for (const LetterType& t : kLetterTypes)
+    if (t.letter == letter) return t.type;
+  return 0;
 }
 
 bool OcrReadFormatItem(const char* format, size_t* pos, OcrFormatItem* item) {

@@ -4,10 +4,11 @@
 #include <cstring>
 
 #include "menulink/integration/acquire.h"
-#include "menulink/integration/error_messages.h"
+#include "menulink/integration/hook.h"
 #include "menulink/integration/menu_items.h"
 #include "menulink/integration/subclass.h"
 #include "menulink/registry/app_table.h"
+#include "menulink/registry/error_messages.h"
 #include "menulink/registry/shared_data.h"
 
 SubclassRecord *currentSubclass = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
-// The hook procedure and the subclassing of a registered application's
-// main window, inside every hooked process.
+// The subclassing of a registered application's main window, inside every
+// hooked process.
 
 #include <windows.h>
 
@@ -32,24 +32,14 @@ struct SubclassRecord {
 // Null whenever no window of this process is subclassed.
 extern SubclassRecord *currentSubclass;
 
-extern "C" {
-LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam);
-HHOOK WINAPI GTHook(HHOOK hook);
-}
-
-int32_t CheckHookedWindow(HWND hwnd);
-bool IsCandidateWindow(HWND hwnd);
 void SubclassWindow(HWND hwnd, const char *moduleName);
 void UnsubclassWindow(HWND hwnd, bool closing);
 LRESULT CALLBACK SubclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Counts out a window still subclassed when the process ends.
 void ReleaseAtProcessExit();
 
-// Full module path of the module that created hwnd (size bytes, empty when
-// unknown) and its file-name part.
-void WindowModulePath(HWND hwnd, char *path, DWORD size);
-void WindowModuleName(HWND hwnd, char *name, DWORD size);
-
-// Class name of the controller's window, told by WM_CLOSE when the last
-// window is released while the feature is off.
-constexpr const char *kControllerClass = "Korvane.Glyphtap32";
+// Inserts or removes the two items; the texts are those of the current
+// subclassed window's menu language. 0 for a null popup, else 1.
+int32_t SetAcquireItems(HMENU popup, uint32_t acquireId, uint32_t settingsId, bool insert);
+// Sets ProcessState.menuLanguage from the menu bar's texts.
+void DetectMenuLanguage(HMENU menuBar);

@@ -6,13 +6,12 @@
 
 #include <cstring>
 
-#include "menulink/integration/error_messages.h"
-#include "menulink/integration/string_ids.h"
+#include "menulink/registry/error_messages.h"
 #include "menulink/registry/module_names.h"
 #include "menulink/registry/persistence.h"
 #include "menulink/registry/record_text.h"
 #include "menulink/registry/shared_data.h"
-#include "menulink/registry/table_handles.h"
+#include "menulink/registry/string_ids.h"
 
 DWORD AppTableLock() {
     if (!tableMutex || !appTable) return WAIT_FAILED;
@@ -67,6 +66,15 @@ bool FieldEqualsNoCase(const char *field, std::size_t fieldSize, const char *nam
     char value[kPathSize + 1];
     CopyField(value, sizeof value, field, fieldSize);
     return lstrcmpiA(value, name) == 0;
+}
+
+// The first used slot whose field (module or title) equals name ignoring
+// case, -1 for none. Called with the lock held.
+template <std::size_t N>
+int32_t FindSlot(char (AppRecord::*field)[N], const char *name) {
+    for (int32_t i = 0; i < UsedSlots(); ++i)
+        if (FieldEqualsNoCase(appTable[i].*field, N, name)) return i;
+    return -1;
 }
 
 template <typename Change>
@@ -150,14 +158,7 @@ int32_t AppTableFindByModule(const char *module, int32_t *index) {
     {
         TableGuard guard;
         if (guard.owned()) {
-            int32_t found = -1;
-            for (int32_t i = 0; i < UsedSlots(); ++i) {
-                if (FieldEqualsNoCase(appTable[i].module, sizeof appTable[i].module, name)) {
-                    found = i;
-                    break;
-                }
-            }
-            if (index) *index = found;
+            if (index) *index = FindSlot(&AppRecord::module, name);
             return 1;
         }
     }
@@ -180,14 +181,7 @@ int32_t AppTableFindByTitle(const char *title, int32_t *index) {
     const char *name = title ? title : "";
     TableGuard guard;
     if (!guard.owned()) return 0;
-    int32_t found = -1;
-    for (int32_t i = 0; i < UsedSlots(); ++i) {
-        if (FieldEqualsNoCase(appTable[i].title, sizeof appTable[i].title, name)) {
-            found = i;
-            break;
-        }
-    }
-    if (index) *index = found;
+    if (index) *index = FindSlot(&AppRecord::title, name);
     return 1;
 }
 

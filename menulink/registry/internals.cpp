@@ -1,8 +1,7 @@
 #include "menulink/registry/internals.h"
 
-#include "menulink/integration/error_messages.h"
-#include "menulink/integration/ui_language.h"
 #include "menulink/registry/app_table.h"
+#include "menulink/registry/error_messages.h"
 #include "menulink/registry/persistence.h"
 
 namespace {

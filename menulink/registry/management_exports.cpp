@@ -3,17 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "menulink/integration/error_messages.h"
-#include "menulink/integration/string_ids.h"
-#include "menulink/integration/subclass.h"
-#include "menulink/integration/ui_language.h"
 #include "menulink/registry/app_table.h"
+#include "menulink/registry/error_messages.h"
 #include "menulink/registry/management_exports.h"
 #include "menulink/registry/module_names.h"
 #include "menulink/registry/persistence.h"
+#include "menulink/registry/process_lookup.h"
 #include "menulink/registry/record_text.h"
 #include "menulink/registry/running_apps.h"
 #include "menulink/registry/shared_data.h"
+#include "menulink/registry/string_ids.h"
 
 namespace {
 
@@ -41,6 +40,40 @@ bool ReplaceFileName(char *path, char *name, const char *replacement) {
     return CopyBounded(name, kNameSize - (std::size_t)(name - path), replacement);
 }
 
+// Programs registered under another file of their installation: the named
+// file replaces the file-name part of the path, and its own name is the
+// one registered. Only WordPad, standing in for Write, need not exist.
+struct FileSubstitute {
+    const char *name;
+    const char *replacement;
+    bool mustExist;
+};
+constexpr FileSubstitute k32BitSubstitutes[] = {
+    {"WRITE.EXE", "WORDPAD.EXE", false},
+    {"WPWIN.EXE", "SYSTEM\\WPWIN7.EXE", true},
+    {"123W.EXE", "MAIN123W.DLL", true},
+};
+constexpr FileSubstitute k16BitSubstitutes[] = {
+    {"WPWIN.EXE", "WPWIN61.EXE", true},
+    {"123W.EXE", "MAIN123W.EXE", true},
+    {"AMIPRO.EXE", "AMIPROUI.DLL", true},
+};
+
+// The name to register for the file named at file (inside path) into out
+// (kNameSize bytes), path changed to the substitute's file where table has
+// one. False when that file does not fit or does not exist.
+template <std::size_t N>
+bool Substitute(const FileSubstitute (&table)[N], char *path, char *file, char *out) {
+    CopyBounded(out, kNameSize, file);
+    for (const FileSubstitute &sub : table) {
+        if (std::strcmp(out, sub.name) != 0) continue;
+        if (!ReplaceFileName(path, file, sub.replacement) || (sub.mustExist && !FileExists(path))) return false;
+        CopyBounded(out, kNameSize, AfterLastBackslash(sub.replacement));
+        return true;
+    }
+    return true;
+}
+
 // The " (Win3.x App)" names: the companion's entry number of the title, -1
 // when the companion does not know it.
 bool Win3xEntry(char *copy, int32_t *number) {
@@ -49,6 +82,37 @@ bool Win3xEntry(char *copy, int32_t *number) {
     if (paren) *(paren > copy ? paren - 1 : paren) = '\0';
     *number = FindIniAppNumber(copy);
     return true;
+}
+
+enum class NameKind { Done, Title, Record, File };
+
+// The start both registration calls share, on name copied into copy
+// (kNameSize bytes). Done: nothing more to do (no name, one that does not
+// fit and so is no file the platform could open, a " (Win3.x App)" name
+// handed to the companion with msg, or an error shown with errorId). Title:
+// a name without ".EXE", *index its record or -1. Record: a bare module
+// name of the table (as the listing reports a record without a title),
+// *index its record. File: copy is a name in capitals ending in ".EXE".
+NameKind ClassifyName(const char *name, char *copy, UINT msg, int32_t errorId, int32_t *index) {
+    if (!name || !CopyBounded(copy, kNameSize, name)) return NameKind::Done;
+
+    int32_t number = -1;
+    if (Win3xEntry(copy, &number)) {
+        if (number != -1) NotifyCompanion(msg, number);
+        return NameKind::Done;
+    }
+
+    ToUpperAscii(copy);
+    if (!std::strstr(copy, ".EXE")) {
+        if (!AppTableFindByTitle(copy, index)) {
+            ShowErrorMessage(nullptr, errorId, name);
+            return NameKind::Done;
+        }
+        return NameKind::Title;
+    }
+    if (!EndsWithExeExtension(copy)) return NameKind::Done;
+    if (!std::strchr(copy, '\\') && AppTableFindByModule(copy, index) && *index >= 0) return NameKind::Record;
+    return NameKind::File;
 }
 
 void ReportModuleName(ModuleEnumCallback callback, const char *title, const char *module, int32_t flag) {
@@ -135,58 +199,21 @@ void WINAPI GTGetModules(ModuleEnumCallback callback) {
 
 void WINAPI GTRegisterNewApp(const char *name) {
     char copy[kNameSize];
-    // A name that does not fit is no file the platform could open.
-    if (!name || !CopyBounded(copy, sizeof copy, name)) return;
-
-    int32_t number = -1;
-    if (Win3xEntry(copy, &number)) {
-        if (number != -1) NotifyCompanion(WM_USER + 6, number);
-        return;
-    }
-
-    ToUpperAscii(copy);
-    if (!std::strstr(copy, ".EXE")) {
-        int32_t index = -1;
-        if (!AppTableFindByTitle(copy, &index)) {
-            ShowErrorMessage(nullptr, IDS_ERR_REGISTER, name);
-            return;
-        }
-        if (index >= 0)
-            AppTableEnable(index);
-        else
-            AppTableAdd(nullptr, copy, "unknown");
-        return;
-    }
-    if (!EndsWithExeExtension(copy)) return;
-
-    // A bare module name the listing reported for a record without a title:
-    // that record is meant, not a file in the current folder.
-    if (!std::strchr(copy, '\\')) {
-        int32_t index = -1;
-        if (AppTableFindByModule(copy, &index) && index >= 0) {
-            AppTableEnable(index);
-            return;
-        }
-    }
+    int32_t index = -1;
+    NameKind kind = ClassifyName(name, copy, WM_USER + 6, IDS_ERR_REGISTER, &index);
+    // A bare module name means its record, not a file in the current folder.
+    if (kind == NameKind::Record || (kind == NameKind::Title && index >= 0)) AppTableEnable(index);
+    if (kind == NameKind::Title && index < 0) AppTableAdd(nullptr, copy, "unknown");
+    if (kind != NameKind::File) return;
 
     char *file = const_cast<char *>(AfterLastBackslash(copy));
     if (IsWin32Executable(copy)) {
         char module[kNameSize];
-        CopyBounded(module, sizeof module, file);
-        if (std::strcmp(module, "WRITE.EXE") == 0) {
-            if (!ReplaceFileName(copy, file, "WORDPAD.EXE")) return;
-            CopyBounded(module, sizeof module, "WORDPAD.EXE");
-        } else if (std::strcmp(module, "WPWIN.EXE") == 0) {
-            if (!ReplaceFileName(copy, file, "SYSTEM\\WPWIN7.EXE") || !FileExists(copy)) return;
-            CopyBounded(module, sizeof module, "WPWIN7.EXE");
-        } else if (std::strcmp(module, "123W.EXE") == 0) {
-            if (!ReplaceFileName(copy, file, "MAIN123W.DLL") || !FileExists(copy)) return;
-            CopyBounded(module, sizeof module, "MAIN123W.DLL");
-        }
+        if (!Substitute(k32BitSubstitutes, copy, file, module)) return;
         char fitted[kModuleSize];
         FitModuleName(fitted, sizeof fitted, module);
 
-        int32_t index = -1;
+        index = -1;
         if (!AppTableFindByModule(fitted, &index)) {
             ShowErrorMessage(nullptr, IDS_ERR_REGISTER, fitted);
             return;
@@ -205,64 +232,36 @@ void WINAPI GTRegisterNewApp(const char *name) {
 
     // 16-bit: the companion registers it, through "AddApp".
     char app[kNameSize];
-    CopyBounded(app, sizeof app, file);
-    if (std::strcmp(app, "WPWIN.EXE") == 0) {
-        if (!ReplaceFileName(copy, file, "WPWIN61.EXE") || !FileExists(copy)) return;
-        CopyBounded(app, sizeof app, "WPWIN61.EXE");
-    } else if (std::strcmp(app, "123W.EXE") == 0) {
-        if (!ReplaceFileName(copy, file, "MAIN123W.EXE") || !FileExists(copy)) return;
-        CopyBounded(app, sizeof app, "MAIN123W.EXE");
-    } else if (std::strcmp(app, "AMIPRO.EXE") == 0) {
-        if (!ReplaceFileName(copy, file, "AMIPROUI.DLL") || !FileExists(copy)) return;
-        CopyBounded(app, sizeof app, "AMIPROUI.DLL");
-    }
+    if (!Substitute(k16BitSubstitutes, copy, file, app)) return;
     WritePrivateProfileStringA("Browse", "AddApp", app, kIniFile);
     NotifyCompanion(WM_USER + 6, -1);
 }
 
 void WINAPI GTUnregisterApp(const char *name) {
     char copy[kNameSize];
-    if (!name || !CopyBounded(copy, sizeof copy, name)) return;
-
-    int32_t number = -1;
-    if (Win3xEntry(copy, &number)) {
-        if (number != -1) NotifyCompanion(WM_USER + 7, number);
-        return;
-    }
-
-    ToUpperAscii(copy);
-    if (!std::strstr(copy, ".EXE")) {
-        int32_t index = -1;
-        if (!AppTableFindByTitle(copy, &index)) {
-            ShowErrorMessage(nullptr, IDS_ERR_UNREGISTER, name);
+    int32_t index = -1;
+    NameKind kind = ClassifyName(name, copy, WM_USER + 7, IDS_ERR_UNREGISTER, &index);
+    if (kind == NameKind::Title && index >= 0) AppTableDisable(index);
+    if (kind == NameKind::Record) {
+        char path[kPathSize];
+        AppTableGetPath(index, path, sizeof path);
+        // A record whose file is not known (registered by title, or listed
+        // from the performance data) is the one meant: its name would
+        // otherwise be handed to the 16-bit companion.
+        if (IsUnknownTitle(path)) {
+            AppTableDisable(index);
             return;
         }
-        if (index >= 0) AppTableDisable(index);
+        CopyBounded(copy, sizeof copy, path);
+    } else if (kind != NameKind::File) {
         return;
-    }
-    if (!EndsWithExeExtension(copy)) return;
-
-    if (!std::strchr(copy, '\\')) {
-        int32_t index = -1;
-        if (AppTableFindByModule(copy, &index) && index >= 0) {
-            char path[kPathSize];
-            AppTableGetPath(index, path, sizeof path);
-            // A record whose file is not known (registered by title, or
-            // listed from the performance data) is the one meant: its name
-            // would otherwise be handed to the 16-bit companion.
-            if (IsUnknownTitle(path)) {
-                AppTableDisable(index);
-                return;
-            }
-            CopyBounded(copy, sizeof copy, path);
-        }
     }
 
     const char *file = AfterLastBackslash(copy);
     if (IsWin32Executable(copy)) {
         char module[kModuleSize];
         FitModuleName(module, sizeof module, EqualsIgnoreCase(file, "WRITE.EXE") ? "WORDPAD.EXE" : file);
-        int32_t index = -1;
+        index = -1;
         if (!AppTableFindByModule(module, &index)) {
             ShowErrorMessage(nullptr, IDS_ERR_UNREGISTER, module);
             return;

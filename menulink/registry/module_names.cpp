@@ -69,3 +69,7 @@ bool CutAndAppend(char *buf, std::size_t bufSize, const char *marker, const char
     std::memcpy(at, tail, tailLen + 1);
     return true;
 }
+
+bool IsWordPro97Version(const char *fileVersion) {
+    return fileVersion && fileVersion[0] == '9' && fileVersion[1] == '7';
+}

@@ -31,3 +31,7 @@ bool ReplaceFirst(char *buf, std::size_t bufSize, const char *from, const char *
 // Cuts buf at the first occurrence of marker and appends tail. False, buf
 // unchanged, when marker is absent or the result would not fit.
 bool CutAndAppend(char *buf, std::size_t bufSize, const char *marker, const char *tail);
+
+// A FileVersion text of the Word Pro release that must be left alone:
+// beginning "97".
+bool IsWordPro97Version(const char *fileVersion);

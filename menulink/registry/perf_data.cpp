@@ -1,6 +1,7 @@
 #include "menulink/registry/perf_data.h"
 
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -9,6 +10,41 @@ bool Read32(const std::uint8_t *p, std::size_t size, std::size_t at, std::uint32
     *v = (std::uint32_t)p[at] | ((std::uint32_t)p[at + 1] << 8) | ((std::uint32_t)p[at + 2] << 16) |
          ((std::uint32_t)p[at + 3] << 24);
     return true;
+}
+
+struct Field {
+    std::size_t offset;
+    std::uint32_t *value;
+};
+
+// Reads the fields of the structure at base; false, nothing read, when
+// fewer than need bytes are left there.
+bool ReadStruct(const std::uint8_t *p, std::size_t size, std::size_t base, std::size_t need,
+                std::initializer_list<Field> fields) {
+    if (base > size || size - base < need) return false;
+    for (const Field &f : fields) Read32(p, size, base + f.offset, f.value);
+    return true;
+}
+
+// The offset of counter idCounterIndex within an instance's counter block,
+// from the numCounters definitions at ctr. False when it is not there or a
+// definition is cut short.
+bool FindCounterOffset(const std::uint8_t *block, std::size_t size, std::size_t ctr, std::uint32_t numCounters,
+                       std::uint32_t idCounterIndex, std::uint32_t *counterOffset) {
+    using namespace perf_layout;
+    for (std::uint32_t i = 0; i < numCounters; ++i) {
+        std::uint32_t byteLength = 0, title = 0, offset = 0;
+        if (!ReadStruct(block, size, ctr, kCtrSize,
+                        {{kCtrByteLength, &byteLength}, {kCtrNameTitleIndex, &title}, {kCtrCounterOffset, &offset}}))
+            return false;
+        if (title == idCounterIndex) {
+            *counterOffset = offset;
+            return true;
+        }
+        if (byteLength == 0) return false;  // would loop on one definition
+        ctr += byteLength;
+    }
+    return false;
 }
 
 // Length of the string at list[at] within listBytes; listBytes - at when it
@@ -58,43 +94,30 @@ PerfLookup PerfFindProcessInBlock(const std::uint8_t *block, std::size_t size, s
 
     std::size_t obj = headerLength;
     std::uint32_t definitionLength = 0, objHeaderLength = 0, objTitle = 0, numCounters = 0, numInstances = 0;
-    if (obj > size || size - obj < kObjSize) return PerfLookup::NoProcess;
-    Read32(block, size, obj + kObjDefinitionLength, &definitionLength);
-    Read32(block, size, obj + kObjHeaderLength, &objHeaderLength);
-    Read32(block, size, obj + kObjNameTitleIndex, &objTitle);
-    Read32(block, size, obj + kObjNumCounters, &numCounters);
-    Read32(block, size, obj + kObjNumInstances, &numInstances);
+    if (!ReadStruct(block, size, obj, kObjSize,
+                    {{kObjDefinitionLength, &definitionLength},
+                     {kObjHeaderLength, &objHeaderLength},
+                     {kObjNameTitleIndex, &objTitle},
+                     {kObjNumCounters, &numCounters},
+                     {kObjNumInstances, &numInstances}}))
+        return PerfLookup::NoProcess;
     if (objTitle != objectIndex) return PerfLookup::NoProcess;
 
     // The "ID Process" counter's offset within each instance's counter block.
-    bool haveCounter = false;
     std::uint32_t counterOffset = 0;
-    std::size_t ctr = obj + objHeaderLength;
-    for (std::uint32_t i = 0; i < numCounters; ++i) {
-        std::uint32_t byteLength = 0, title = 0, offset = 0;
-        if (ctr > size || size - ctr < kCtrSize) return PerfLookup::NoProcess;
-        Read32(block, size, ctr + kCtrByteLength, &byteLength);
-        Read32(block, size, ctr + kCtrNameTitleIndex, &title);
-        Read32(block, size, ctr + kCtrCounterOffset, &offset);
-        if (title == idCounterIndex) {
-            counterOffset = offset;
-            haveCounter = true;
-            break;
-        }
-        if (byteLength == 0) return PerfLookup::NoProcess;  // would loop on one definition
-        ctr += byteLength;
-    }
-    if (!haveCounter) return PerfLookup::NoProcess;
+    if (!FindCounterOffset(block, size, obj + objHeaderLength, numCounters, idCounterIndex, &counterOffset))
+        return PerfLookup::NoProcess;
 
     // PERF_NO_INSTANCES (-1) and 0 both mean there is no process to find.
     if (numInstances == 0xFFFFFFFFu) return PerfLookup::NotFound;
     std::size_t inst = obj + definitionLength;
     for (std::uint32_t i = 0; i < numInstances; ++i) {
         std::uint32_t instLength = 0, nameOffset = 0, nameLength = 0;
-        if (inst > size || size - inst < kInstSize) return PerfLookup::NotFound;
-        Read32(block, size, inst + kInstByteLength, &instLength);
-        Read32(block, size, inst + kInstNameOffset, &nameOffset);
-        Read32(block, size, inst + kInstNameLength, &nameLength);
+        if (!ReadStruct(block, size, inst, kInstSize,
+                        {{kInstByteLength, &instLength},
+                         {kInstNameOffset, &nameOffset},
+                         {kInstNameLength, &nameLength}}))
+            return PerfLookup::NotFound;
         if (instLength < kInstSize) return PerfLookup::NotFound;
         std::size_t counters = inst + instLength;
         std::uint32_t blockLength = 0, value = 0;

@@ -1,15 +1,17 @@
-// Which top-level windows are candidates, and what stands behind them.
+// The listing: which top-level windows are candidates, what stands behind
+// them, and the 16-bit applications the companion reports.
 
 #include "menulink/registry/running_apps.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "menulink/integration/error_messages.h"
-#include "menulink/integration/menu_items.h"
-#include "menulink/integration/menu_text.h"
 #include "menulink/registry/app_table.h"
+#include "menulink/registry/ini_apps.h"
 #include "menulink/registry/module_names.h"
+#include "menulink/registry/persistence.h"
+#include "menulink/registry/process_lookup.h"
 #include "menulink/registry/record_text.h"
 #include "menulink/registry/shared_data.h"
 
@@ -45,14 +47,6 @@ void RunningListFree() {
 
 namespace {
 
-void LoadMenuName(int32_t base, LanguageIndex language, char *buf) { LoadLocalString(base, language, buf, 64); }
-
-HMENU FindPaste(HMENU edit, LanguageIndex language) {
-    char paste[64];
-    LoadMenuName(IDS_PASTE, language, paste);
-    return paste[0] ? FindMenuItemExact(edit, paste, nullptr, nullptr) : nullptr;
-}
-
 DWORD Platform() {
     OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = sizeof info;
@@ -86,51 +80,14 @@ bool IsWordPro97(const char *path) {
 
 }  // namespace
 
-int32_t FindPasteMenuLanguage(HWND hwnd) {
-    if (!hwnd || !IsWindow(hwnd) || GetParent(hwnd)) return 0;
-    HMENU bar = GetMenu(hwnd);
-    if (!bar) return 0;
-    LanguageIndex firstSeen = -1;
-    for (LanguageIndex language : kTableLanguages) {
-        char file[64];
-        LoadMenuName(IDS_FILE, language, file);
-        bool haveFile = file[0] && FindMenuItemExact(bar, file, nullptr, nullptr);
-        if (!haveFile && language == kLangPortuguese) {
-            char alt[64];
-            LoadLocalString(IDS_FILE_ALT_PT, 0, alt, sizeof alt);
-            haveFile = alt[0] && FindMenuItemExact(bar, alt, nullptr, nullptr);
-        }
-        if (!haveFile) continue;
-        if (firstSeen < 0) firstSeen = language;
+namespace {
+WindowQualifier listingQualifier = nullptr;
+}  // namespace
 
-        char editName[64];
-        LoadMenuName(IDS_EDIT, language, editName);
-        int32_t position = -1;
-        HMENU edit = editName[0] ? FindMenuItemExact(bar, editName, nullptr, &position) : nullptr;
-        // A command item named Edit has no submenu to look in.
-        if (!edit || edit == bar) continue;
-        bool havePaste = FindPaste(edit, language) != nullptr;
-        if (!havePaste) {
-            // Some applications fill their Edit menu only when it opens. One
-            // that does not answer in time is not known to have Paste: it is
-            // not listed, and not asked again for every other language.
-            DWORD_PTR ignored = 0;
-            if (!SendMessageTimeoutA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), position,
-                                     SMTO_ABORTIFHUNG | SMTO_NORMAL, kPeerReplyMs, &ignored))
-                return 0;
-            havePaste = FindPaste(edit, language) != nullptr;
-        }
-        if (havePaste) {
-            if (processState) processState->menuLanguage = language;
-            return 1;
-        }
-    }
-    if (firstSeen >= 0 && processState) processState->menuLanguage = firstSeen;
-    return 0;
-}
+void SetListingQualifier(WindowQualifier qualifier) { listingQualifier = qualifier; }
 
 BOOL CALLBACK ModuleEnumWindowProc(HWND hwnd, LPARAM) {
-    if (!FindPasteMenuLanguage(hwnd)) return TRUE;
+    if (!listingQualifier || !listingQualifier(hwnd)) return TRUE;
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     char path[MAX_PATH];
@@ -166,7 +123,7 @@ BOOL CALLBACK ModuleEnumWindowProc(HWND hwnd, LPARAM) {
     if (EqualsIgnoreCase(found, "KERNEL32.DLL")) {
         char title[kTitleSize];
         GetAppTitle(hwnd, title, (int)sizeof title);
-        if (!ContainsText(title, "Notepad") && !ContainsText(title, "WordPad")) return TRUE;
+        if (!std::strstr(title, "Notepad") && !std::strstr(title, "WordPad")) return TRUE;
         // Record the window under the module name the rest of the library
         // knows it by, whether or not its title is in the table yet.
         CopyBounded(found, sizeof found, title);
@@ -208,4 +165,89 @@ BOOL CALLBACK ModuleEnumWindowProc(HWND hwnd, LPARAM) {
         RunningListAppend(module, title, 0);
     }
     return TRUE;
+}
+
+// The 16-bit applications, as the companion program reports them in
+// "lx70.ini".
+
+namespace {
+
+const char kAppsSection[] = "Glyphtap_Apps";
+
+// A "1" left from an earlier answer would be taken for this one.
+void ClearAppsDone() { WritePrivateProfileStringA(kAppsSection, "AppsDone", "0", kIniFile); }
+
+// Starts "lxtap16.exe /r" from the installation folder. The process handle
+// is kept for the wait (closed by the caller), the thread handle closed.
+bool StartCompanion(HANDLE *process) {
+    char folder[MAX_PATH];
+    if (!GetInstallPath("InstallPath", folder, sizeof folder)) return false;
+    std::size_t n = std::strlen(folder);
+    if (n == 0 || folder[n - 1] != '\\') CopyBounded(folder + n, sizeof folder - n, "\\");
+    char shortFolder[MAX_PATH];
+    DWORD s = GetShortPathNameA(folder, shortFolder, sizeof shortFolder);
+    // Without a short form (a folder that does not exist, or no 8.3 names)
+    // the command line is tried with the folder as given.
+    if (s == 0 || s >= sizeof shortFolder) CopyBounded(shortFolder, sizeof shortFolder, folder);
+    char command[MAX_PATH + 32];
+    // Quoted: a long folder with blanks would otherwise start whatever
+    // program its first word names.
+    if (std::snprintf(command, sizeof command, "\"%slxtap16.exe\" /r", shortFolder) >= (int)sizeof command)
+        return false;
+
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_FORCEONFEEDBACK;
+    PROCESS_INFORMATION info = {};
+    ClearAppsDone();
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                        &info))
+        return false;
+    CloseHandle(info.hThread);
+    *process = info.hProcess;
+    return true;
+}
+
+// Rereads "AppsDone" until it is 1, for at most kAppsDoneWaitMs, and not
+// past the exit of a companion started here.
+bool WaitAppsDone(HANDLE process) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if ((int)GetPrivateProfileIntA(kAppsSection, "AppsDone", -1, kIniFile) == 1) return true;
+        if (GetTickCount() - start >= kAppsDoneWaitMs) return false;
+        if (process) {
+            if (WaitForSingleObject(process, 10) == WAIT_OBJECT_0)
+                return (int)GetPrivateProfileIntA(kAppsSection, "AppsDone", -1, kIniFile) == 1;
+        } else {
+            Sleep(10);
+        }
+    }
+}
+
+}  // namespace
+
+void ListCompanionApps(ModuleEnumCallback callback) {
+    HWND window = FindWindowA(kCompanionClass, nullptr);
+    HANDLE process = nullptr;
+    bool started = false;
+    if (window) {
+        ClearAppsDone();
+        // A companion that does not take the request will not answer it.
+        started = SendToPeer(window, WM_USER, 0, 0);
+    } else {
+        started = StartCompanion(&process);
+    }
+    if (!started) return;
+    bool done = WaitAppsDone(process);
+    if (process) CloseHandle(process);
+    if (!done) return;
+
+    for (int n = 1;; ++n) {
+        char key[16], entry[256], name[256];
+        std::snprintf(key, sizeof key, "App_%d", n);
+        if (GetPrivateProfileStringA(kAppsSection, key, "", entry, sizeof entry, kIniFile) == 0) break;
+        int flag = ParseIniAppEntry(entry, name, sizeof name);
+        if (flag != -1 && !std::strstr(name, "unknown") && callback) callback(name, flag);
+    }
 }

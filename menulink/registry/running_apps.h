@@ -25,27 +25,11 @@ extern RunningAppNode *runningList;
 void RunningListAppend(const char *module, const char *title, int32_t flag);
 void RunningListFree();
 
-int32_t FindPasteMenuLanguage(HWND hwnd);
+// Whether a top-level window is listed at all (nonzero): the menu layer
+// knows, and sets it at attach. Until then no window is listed.
+using WindowQualifier = int32_t (*)(HWND hwnd);
+void SetListingQualifier(WindowQualifier qualifier);
 BOOL CALLBACK ModuleEnumWindowProc(HWND hwnd, LPARAM value);
-
-// Toolhelp32, looked up by name.
-int32_t LoadToolhelp();
-// module and path have 260 bytes (MAX_PATH).
-int32_t ToolhelpFindProcessModule(DWORD pid, char *module, char *path);
-// The executable of a process from a process and module snapshot: for
-// Windows NT without process performance data. 1 when found.
-int32_t ToolhelpFindProcessImage(DWORD pid, char *module, char *path);
-
-// name has 64 bytes.
-int32_t PerfFindProcessName(DWORD pid, char *name);
-// Like PerfFindProcessName; *noProcessData is set when the data holds no
-// usable Process object, so that the caller can ask Toolhelp32 instead.
-int32_t PerfFindProcessNameEx(DWORD pid, char *name, bool *noProcessData);
-// Index text of a counter name (indexOut 16 bytes). 1 when the list was
-// read; *found tells whether the name was in it.
-int32_t PerfFindCounterIndex(const char *counterName, char *indexOut, bool *found = nullptr);
-
-int32_t IsWin32Executable(const char *path);
 
 // Step 5 of the listing, the companion's 16-bit applications.
 void ListCompanionApps(ModuleEnumCallback callback);

@@ -25,8 +25,22 @@ extern SharedSection sharedData;
 // attach and after detach.
 extern AppRecord *appTable;
 extern ProcessState *processState;
+// This process's handles of the table's mutex and mapping.
+extern HANDLE tableMutex;
+extern HANDLE tableMapping;
 
 // The library's own module in this process (the handle DllMain received).
 HINSTANCE MenulinkModule();
 
+// At process attach: the message capture switch, the table's mutex and
+// mapping (the table loaded from the registry by the first process), and
+// this process's ProcessState. False, with everything released, on failure.
+bool SharedDataAttach(HINSTANCE instance);
+// Releases what SharedDataAttach made in this process; nothing is saved.
+void SharedDataRelease();
+
 constexpr DWORD kTableWaitMs = 5000;
+
+// Class name of the controller's window, told by WM_CLOSE when the last
+// window is released while the feature is off.
+constexpr const char *kControllerClass = "Korvane.Glyphtap32";

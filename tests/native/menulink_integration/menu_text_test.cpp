@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "menulink/integration/menu_text.h"
+#include "menulink/registry/module_names.h"
 
 namespace {
 
@@ -13,13 +15,10 @@ std::string Normalised(const char *in, size_t size = 64) {
 }
 
 TEST(MenuText, NormalisedTextDropsAccessKeysShortcutsAndTrailingBlanks) {
-    EXPECT_EQ(Normalised("&Edit\tCtrl+E"), "Edit");
-    EXPECT_EQ(Normalised("E&xit  \t Alt+F4"), "Exit");
-    EXPECT_EQ(Normalised("&Help \r\n\b right"), "Help");
-    EXPECT_EQ(Normalised("A&&B"), "AB");
-    EXPECT_EQ(Normalised("Edit More"), "Edit More");
-    EXPECT_EQ(Normalised("\t"), "");
-    EXPECT_EQ(Normalised(""), "");
+    for (auto [in, out] : {std::pair{"&Edit\tCtrl+E", "Edit"}, {"E&xit  \t Alt+F4", "Exit"},
+                           {"&Help \r\n\b right", "Help"}, {"A&&B", "AB"}, {"Edit More", "Edit More"}, {"\t", ""},
+                           {"", ""}})
+        EXPECT_EQ(Normalised(in), out) << in;
     // Cut to the buffer, never past it.
     EXPECT_EQ(Normalised("&Abcdef", 4), "Abc");
     char untouched[2] = {'x', 'y'};
@@ -64,25 +63,18 @@ TEST(CommandIdMap, BitsAreMostSignificantFirstAndTakingStartsAt1500) {
 
 TEST(ModuleNames, FileNamePartAndExclusions) {
     char out[16];
-    ModuleNameFromPath(out, sizeof out, "C:\\windows\\system32\\notepad.exe");
-    EXPECT_STREQ(out, "notepad.exe");
-    ModuleNameFromPath(out, sizeof out, "C:WRITE.EXE");
-    EXPECT_STREQ(out, "WRITE.EXE");
-    ModuleNameFromPath(out, sizeof out, "plain.exe");
-    EXPECT_STREQ(out, "plain.exe");
-    ModuleNameFromPath(out, sizeof out, "D:\\x\\averyveryverylongname.exe");
-    EXPECT_STREQ(out, "averyveryverylo");  // cut to the 15-character field
-    ModuleNameFromPath(out, sizeof out, "D:\\dir\\");
-    EXPECT_STREQ(out, "");
+    // The last case is cut to the 15-character field.
+    for (auto [path, name] : {std::pair{"C:\\windows\\system32\\notepad.exe", "notepad.exe"},
+                              {"C:WRITE.EXE", "WRITE.EXE"}, {"plain.exe", "plain.exe"}, {"D:\\dir\\", ""},
+                              {"D:\\x\\averyveryverylongname.exe", "averyveryverylo"}}) {
+        ModuleNameFromPath(out, sizeof out, path);
+        EXPECT_STREQ(out, name) << path;
+    }
 
-    EXPECT_TRUE(IsExcludedModule("EXPLORER.EXE"));
-    EXPECT_TRUE(IsExcludedModule("Ole32.Dll"));
-    EXPECT_TRUE(IsExcludedModule("iexplore.exe"));
-    EXPECT_FALSE(IsExcludedModule("explorer.ex"));
-    EXPECT_FALSE(IsExcludedModule("NOTEPAD.EXE"));
+    for (const char *m : {"EXPLORER.EXE", "Ole32.Dll", "iexplore.exe"}) EXPECT_TRUE(IsExcludedModule(m)) << m;
+    for (const char *m : {"explorer.ex", "NOTEPAD.EXE"}) EXPECT_FALSE(IsExcludedModule(m)) << m;
     EXPECT_TRUE(IsWordPro97Version("97.0.1.5"));
-    EXPECT_FALSE(IsWordPro97Version("9.7"));
-    EXPECT_FALSE(IsWordPro97Version("9"));
+    for (const char *other : {"9.7", "9"}) EXPECT_FALSE(IsWordPro97Version(other)) << other;
 }
 
 TEST(MenuLanguage, EditCandidateBeatsFileCandidate) {

@@ -93,12 +93,9 @@ TEST(IniEntry, LongNamesAreCutToTheBuffer) {
 }
 
 TEST(ModuleNames, ListingExclusionsIgnoreCase) {
-    EXPECT_TRUE(IsListingExcluded("EXPLORER.EXE"));
-    EXPECT_TRUE(IsListingExcluded("iexplore.exe"));
-    EXPECT_TRUE(IsListingExcluded("Ole32.dll"));
-    EXPECT_FALSE(IsListingExcluded("wsapi.dll"));  // only the hook leaves it alone
-    EXPECT_FALSE(IsListingExcluded("notepad.exe"));
-    EXPECT_FALSE(IsListingExcluded("explorer.exe.bak"));
+    for (const char *m : {"EXPLORER.EXE", "iexplore.exe", "Ole32.dll"}) EXPECT_TRUE(IsListingExcluded(m)) << m;
+    // Only the hook leaves wsapi.dll alone.
+    for (const char *m : {"wsapi.dll", "notepad.exe", "explorer.exe.bak"}) EXPECT_FALSE(IsListingExcluded(m)) << m;
 }
 
 TEST(ModuleNames, OverlongNamesAreCutToTheTableField) {
@@ -114,30 +111,30 @@ TEST(ModuleNames, OverlongNamesAreCutToTheTableField) {
 }
 
 TEST(ModuleNames, ExtensionIsTheTextAfterTheLastDot) {
-    EXPECT_TRUE(EndsWithExeExtension("C:\\APPS\\NOTEPAD.EXE"));
-    EXPECT_TRUE(EndsWithExeExtension("c:\\apps\\x.exe"));
-    EXPECT_FALSE(EndsWithExeExtension("C:\\APPS\\NOTEPAD.EXE.BAK"));
-    EXPECT_FALSE(EndsWithExeExtension("C:\\APPS.EXE\\README"));
-    EXPECT_FALSE(EndsWithExeExtension("NOTEPAD"));
+    for (const char *exe : {"C:\\APPS\\NOTEPAD.EXE", "c:\\apps\\x.exe"}) EXPECT_TRUE(EndsWithExeExtension(exe)) << exe;
+    for (const char *other : {"C:\\APPS\\NOTEPAD.EXE.BAK", "C:\\APPS.EXE\\README", "NOTEPAD"})
+        EXPECT_FALSE(EndsWithExeExtension(other)) << other;
     EXPECT_STREQ(AfterLastBackslash("C:\\A\\B.EXE"), "B.EXE");
     EXPECT_STREQ(AfterLastBackslash("B.EXE"), "B.EXE");
 }
 
 TEST(ModuleNames, SubstitutesReplaceOnlyWhenTheyFit) {
-    char buf[24] = "C:\\W\\123W.EXE";
-    ASSERT_TRUE(CutAndAppend(buf, sizeof buf, "123W.EXE", "MAIN123W.DLL"));
-    EXPECT_STREQ(buf, "C:\\W\\MAIN123W.DLL");
-    char tight[16] = "C:\\W\\123W.EXE";
-    EXPECT_FALSE(CutAndAppend(tight, sizeof tight, "123W.EXE", "MAIN123W.DLL"));
-    EXPECT_STREQ(tight, "C:\\W\\123W.EXE");
-    EXPECT_FALSE(CutAndAppend(buf, sizeof buf, "WPWIN.EXE", "X"));
-
-    char path[32] = "C:\\WRITE.EXE";
-    ASSERT_TRUE(ReplaceFirst(path, sizeof path, "WRITE.EXE", "WORDPAD.EXE"));
-    EXPECT_STREQ(path, "C:\\WORDPAD.EXE");
-    char small[14] = "C:\\WRITE.EXE";
-    EXPECT_FALSE(ReplaceFirst(small, sizeof small, "WRITE.EXE", "WORDPAD.EXE"));
-    EXPECT_STREQ(small, "C:\\WRITE.EXE");
+    // A failed edit leaves the text as it was.
+    struct Case {
+        bool (*edit)(char *, std::size_t, const char *, const char *);
+        std::size_t size;
+        const char *text, *from, *to, *result;
+    };
+    for (const Case &c : {Case{CutAndAppend, 24, "C:\\W\\123W.EXE", "123W.EXE", "MAIN123W.DLL", "C:\\W\\MAIN123W.DLL"},
+                          Case{CutAndAppend, 16, "C:\\W\\123W.EXE", "123W.EXE", "MAIN123W.DLL", nullptr},
+                          Case{CutAndAppend, 24, "C:\\W\\MAIN123W.DLL", "WPWIN.EXE", "X", nullptr},
+                          Case{ReplaceFirst, 32, "C:\\WRITE.EXE", "WRITE.EXE", "WORDPAD.EXE", "C:\\WORDPAD.EXE"},
+                          Case{ReplaceFirst, 14, "C:\\WRITE.EXE", "WRITE.EXE", "WORDPAD.EXE", nullptr}}) {
+        std::vector<char> buf(c.size);  // exactly the size given, for the sanitizers
+        std::strcpy(buf.data(), c.text);
+        EXPECT_EQ(c.edit(buf.data(), c.size, c.from, c.to), c.result != nullptr) << c.text << " " << c.size;
+        EXPECT_STREQ(buf.data(), c.result ? c.result : c.text);
+    }
 }
 
 }  // namespace

@@ -2,8 +2,7 @@
 
 #include <vector>
 
-#include "menulink/integration/acquire_codes.h"
-#include "menulink/integration/acquire_poll.h"
+#include "menulink/integration/acquire_rules.h"
 #include "menulink/integration/ocr_format.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -146,17 +147,13 @@ TEST(RecordText, FormatStaysInsideFieldsAndBuffer) {
 }
 
 TEST(TitleRule, DocumentNameOrWellKnownProgram) {
-    EXPECT_EQ(Titled("Report.doc - Microsoft Word"), "Report.doc");
-    EXPECT_EQ(Titled("Untitled - Notepad"), "Notepad");
-    EXPECT_EQ(Titled("Document - WordPad"), "WordPad");
-    EXPECT_EQ(Titled("Notepad and WordPad"), "WordPad");
     // Case-sensitive: "Wordpad" is not the program name.
-    EXPECT_EQ(Titled("Document - Wine Wordpad"), "Document");
-    EXPECT_EQ(Titled("a-b - c - d"), "a-b");
-    EXPECT_EQ(Titled("no hyphen here"), "no hyphen here");
-    EXPECT_EQ(Titled("trailing -"), "trailing -");
-    EXPECT_EQ(Titled("-x - y"), "-x");
-    EXPECT_EQ(Titled(""), "");
+    for (auto [text, title] :
+         {std::pair{"Report.doc - Microsoft Word", "Report.doc"}, {"Untitled - Notepad", "Notepad"}, {"", ""},
+          {"Document - WordPad", "WordPad"}, {"Notepad and WordPad", "WordPad"}, {"a-b - c - d", "a-b"},
+          {"Document - Wine Wordpad", "Document"}, {"no hyphen here", "no hyphen here"}, {"-x - y", "-x"},
+          {"trailing -", "trailing -"}})
+        EXPECT_EQ(Titled(text), title) << text;
 }
 
 TEST(CopyBounded, CutsAndTerminates) {

@@ -29,6 +29,13 @@ protected:
 };
 Controller *HookTest::controller = nullptr;
 
+// A module name unique to the test, registered and enabled.
+std::string Registered(const char *prefix) {
+    std::string module = UniqueModule(prefix);
+    EXPECT_GE(RegisterModule(module), 0) << module;
+    return module;
+}
+
 // The last n items of the File menu, "-" for separators.
 std::vector<std::string> Tail(const EditorReport &r, size_t n) {
     std::vector<std::string> out;
@@ -47,9 +54,7 @@ class LanguageTest : public HookTest, public ::testing::WithParamInterface<Langu
 
 TEST_P(LanguageTest, ItemsAppearInTheMenusLanguageBeforeExit) {
     const LanguageCase &c = GetParam();
-    std::string module = UniqueModule("TL");
-    ASSERT_GE(RegisterModule(module), 0);
-    Editor editor(module, c.args);
+    Editor editor(Registered("TL"), c.args);
     ASSERT_TRUE(editor.Started());
     ASSERT_TRUE(editor.Report().subclassed) << editor.Messages();
 
@@ -86,9 +91,7 @@ class LayoutTest : public HookTest, public ::testing::WithParamInterface<LayoutC
 
 TEST_P(LayoutTest, PlacementFollowsExitAndClose) {
     const LayoutCase &c = GetParam();
-    std::string module = UniqueModule("TP");
-    ASSERT_GE(RegisterModule(module), 0);
-    Editor editor(module, c.args);
+    Editor editor(Registered("TP"), c.args);
     ASSERT_TRUE(editor.Started());
     ASSERT_TRUE(editor.Report().subclassed) << editor.Messages();
     editor.Action(kOpenFileMenu);
@@ -136,9 +139,7 @@ TEST_P(LayoutTest, MenuComesBackWholeAfterEveryOpeningAndAfterRelease) {
 }
 
 TEST_F(HookTest, IdentifiersSkipThoseTheMenuUses) {
-    std::string module = UniqueModule("TI");
-    ASSERT_GE(RegisterModule(module), 0);
-    Editor editor(module, "--layout ids1500");
+    Editor editor(Registered("TI"), "--layout ids1500");
     ASSERT_TRUE(editor.Started());
     editor.Action(kOpenFileMenu);
     EditorReport r = editor.Report();
@@ -148,9 +149,7 @@ TEST_F(HookTest, IdentifiersSkipThoseTheMenuUses) {
 }
 
 TEST_F(HookTest, ReopeningReplacesTheItemsAndTheyNeverReachTheApplication) {
-    std::string module = UniqueModule("TR");
-    ASSERT_GE(RegisterModule(module), 0);
-    Editor editor(module, "");
+    Editor editor(Registered("TR"), "");
     ASSERT_TRUE(editor.Started());
     for (int i = 0; i < 3; ++i) {
         editor.Action(kOpenFileMenu);
@@ -174,9 +173,7 @@ TEST_F(HookTest, ReopeningReplacesTheItemsAndTheyNeverReachTheApplication) {
 }
 
 TEST_F(HookTest, ChoosingAcquireTextIsNotTheApplicationsCommand) {
-    std::string module = UniqueModule("TC");
-    ASSERT_GE(RegisterModule(module), 0);
-    Editor editor(module, "");
+    Editor editor(Registered("TC"), "");
     ASSERT_TRUE(editor.Started());
     editor.Action(kOpenFileMenu);
     EditorReport r = editor.Report();
@@ -195,9 +192,7 @@ TEST_F(HookTest, ChoosingAcquireTextIsNotTheApplicationsCommand) {
 }
 
 TEST_F(HookTest, TheApplicationsOwnCommandsWithTheItemsNumbersReachIt) {
-    std::string module = UniqueModule("TA");
-    ASSERT_GE(RegisterModule(module), 0);
-    Editor editor(module, "");
+    Editor editor(Registered("TA"), "");
     ASSERT_TRUE(editor.Started());
     editor.Action(kOpenFileMenu);
     EditorReport r = editor.Report();
@@ -278,9 +273,7 @@ TEST_F(HookTest, NotRegisteredIsLeftAlone) {
 }
 
 TEST_F(HookTest, SecondTopLevelWindowIsLeftAlone) {
-    std::string module = UniqueModule("TS");
-    ASSERT_GE(RegisterModule(module), 0);
-    Editor editor(module, "--second");
+    Editor editor(Registered("TS"), "--second");
     ASSERT_TRUE(editor.Started());
     HWND second = editor.SecondWindow();
     ASSERT_NE(second, nullptr);
@@ -363,8 +356,7 @@ TEST(FeatureSwitch, LastOfThreeReleasesTellsTheControllerOnce) {
     ASSERT_EQ(shared->hookedWindowCount, 0) << "windows of earlier cases are still subclassed";
     Controller controller(true);
     ASSERT_TRUE(controller.Started());
-    std::string module = UniqueModule("TF");
-    ASSERT_GE(RegisterModule(module), 0);
+    std::string module = Registered("TF");
     Editor a(module, ""), b(module, ""), c(module, "");
     ASSERT_TRUE(a.Started() && b.Started() && c.Started());
     ASSERT_EQ(shared->hookedWindowCount, 3);

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "menulink/integration/error_messages.h"
 #include "menulink/integration/menu_items.h"
+#include "menulink/registry/error_messages.h"
 #include "tests/win/menulink_integration/harness.h"
 
 // The menu code loads its names through the library's own loader.

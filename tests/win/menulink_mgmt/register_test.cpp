@@ -16,15 +16,20 @@ std::string SystemNotepad() {
     return std::string(dir) + "\\notepad.exe";
 }
 
+// The table holds one record, with these fields.
+void ExpectOnlyRecord(const std::string &module, const std::string &path, const std::string &title, int enabled) {
+    std::vector<SlotCopy> slots = Slots();
+    ASSERT_EQ(slots.size(), 1u);
+    EXPECT_EQ(slots[0].module, module);
+    EXPECT_EQ(slots[0].path, path);
+    EXPECT_EQ(slots[0].title, title);
+    EXPECT_EQ(slots[0].enabled, enabled);
+}
+
 TEST(RegisterByPath, NotepadBecomesAnEnabledNotepadRecordWithTheUpperCasePath) {
     StoreGuard store;
     Gt().registerNewApp(SystemNotepad().c_str());
-    ASSERT_EQ(Slots().size(), 1u);
-    SlotCopy s = Slots()[0];
-    EXPECT_EQ(s.module, "NOTEPAD.EXE");
-    EXPECT_EQ(s.path, Upper(SystemNotepad()));
-    EXPECT_EQ(s.title, "Notepad");
-    EXPECT_EQ(s.enabled, 1);
+    ASSERT_NO_FATAL_FAILURE(ExpectOnlyRecord("NOTEPAD.EXE", Upper(SystemNotepad()), "Notepad", 1));
     // Again: the record is found and stays the only one.
     Gt().registerNewApp(SystemNotepad().c_str());
     EXPECT_EQ(Slots().size(), 1u);
@@ -35,11 +40,7 @@ TEST(RegisterByPath, WriteRegistersWordpadUnderTheReplacedPath) {
     std::string dir = CaseDir();
     ASSERT_TRUE(CopyNotepad(dir + "write.exe"));
     Gt().registerNewApp((dir + "write.exe").c_str());
-    ASSERT_EQ(Slots().size(), 1u);
-    EXPECT_EQ(Slots()[0].module, "WORDPAD.EXE");
-    EXPECT_EQ(Slots()[0].path, Upper(dir) + "WORDPAD.EXE");
-    EXPECT_EQ(Slots()[0].title, "WordPad");
-    EXPECT_EQ(Slots()[0].enabled, 1);
+    ExpectOnlyRecord("WORDPAD.EXE", Upper(dir) + "WORDPAD.EXE", "WordPad", 1);
 }
 
 TEST(RegisterByPath, Lotus123NeedsMain123wBesideIt) {
@@ -50,11 +51,7 @@ TEST(RegisterByPath, Lotus123NeedsMain123wBesideIt) {
     EXPECT_EQ(Slots().size(), 0u);
     WriteText(dir + "MAIN123W.DLL", "x");
     Gt().registerNewApp((dir + "123W.EXE").c_str());
-    ASSERT_EQ(Slots().size(), 1u);
-    EXPECT_EQ(Slots()[0].module, "MAIN123W.DLL");
-    EXPECT_EQ(Slots()[0].path, Upper(dir) + "MAIN123W.DLL");
-    EXPECT_EQ(Slots()[0].title, "unknown");
-    EXPECT_EQ(Slots()[0].enabled, 1);
+    ExpectOnlyRecord("MAIN123W.DLL", Upper(dir) + "MAIN123W.DLL", "unknown", 1);
 }
 
 TEST(RegisterByPath, NamesThatAreNoExecutableChangeNothing) {

@@ -36,13 +36,7 @@ std::string Placeholders(const std::string &s) {
     return out;
 }
 
-class Messages : public ::testing::Test {
-protected:
-    StoreGuard store;
-    void SetUp() override {
-        ASSERT_FALSE(TableMappingExists()) << "another process has menulink.dll loaded";
-    }
-};
+class Messages : public FreshTableTest {};
 
 TEST_F(Messages, EveryLanguageHoldsEveryIdentifier) {
     std::map<int, std::string> s = LoadAllStrings();

@@ -9,13 +9,7 @@
 
 namespace {
 
-class Persistence : public ::testing::Test {
-protected:
-    StoreGuard store;
-    void SetUp() override {
-        ASSERT_FALSE(TableMappingExists()) << "another process has menulink.dll loaded";
-    }
-};
+class Persistence : public FreshTableTest {};
 
 TEST_F(Persistence, SaveByKeyStoresEnabledSlotsRenumbered) {
     SetDirectValue("App_1", "A.EXE, C:\\a.exe, Alpha");

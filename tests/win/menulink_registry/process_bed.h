@@ -2,6 +2,7 @@
 // Runs the table driver in fresh processes and keeps the registry key,
 // "lx70.ini" and the message capture file of each test apart.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <map>
@@ -77,3 +78,11 @@ void DeleteDirectKey();
 void SetDirectValue(const std::string &name, const std::string &text, DWORD type = REG_SZ);
 std::map<std::string, std::string> DirectValues();  // REG_SZ values only
 std::string DirectKeyClass();
+
+// A case that starts with no process holding the library, the stores saved
+// before it and restored after it.
+class FreshTableTest : public ::testing::Test {
+protected:
+    StoreGuard store;
+    void SetUp() override { ASSERT_FALSE(TableMappingExists()) << "another process has menulink.dll loaded"; }
+};

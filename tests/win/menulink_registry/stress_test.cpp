@@ -9,13 +9,7 @@
 
 namespace {
 
-class Contention : public ::testing::Test {
-protected:
-    StoreGuard store;
-    void SetUp() override {
-        ASSERT_FALSE(TableMappingExists()) << "another process has menulink.dll loaded";
-    }
-};
+class Contention : public FreshTableTest {};
 
 TEST_F(Contention, TimeoutThenAbandonedOwnerDoesNotWedgeTheOthers) {
     SetDirectValue("App_1", "WINWORD.EXE, D:\\Office\\WINWORD.EXE, Microsoft Word");

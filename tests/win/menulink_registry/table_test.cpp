@@ -2,17 +2,21 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "process_bed.h"
 
 namespace {
 
-class SharedTable : public ::testing::Test {
+// The driver's answers after the first, that of "load".
+std::vector<std::string> Answers(const DriverRun &run) {
+    std::vector<std::string> l = run.Lines();
+    if (!l.empty()) l.erase(l.begin());
+    return l;
+}
+
+class SharedTable : public FreshTableTest {
 protected:
-    StoreGuard store;
-    void SetUp() override {
-        ASSERT_FALSE(TableMappingExists()) << "another process has menulink.dll loaded";
-    }
     void StoreThree() {
         SetDirectValue("App_1", "WINWORD.EXE, D:\\Office\\WINWORD.EXE, Microsoft Word");
         SetDirectValue("App_2", "NOTEPAD.EXE, , Notepad");
@@ -98,15 +102,9 @@ TEST_F(SharedTable, LookupsIgnoreCase) {
     StoreThree();
     DriverRun run = RunDriver({"load", "findmod|winword.exe", "findtitle|CALCULATOR", "findmod|EXCEL.EXE",
                                "findtitle|Word", "isenabled|2", "isenabled|25", "isenabled|-1"});
-    std::vector<std::string> l = run.Lines();
-    ASSERT_EQ(l.size(), 8u) << run.out;
-    EXPECT_EQ(l[1], "findmod 1 0");
-    EXPECT_EQ(l[2], "findtitle 1 2");
-    EXPECT_EQ(l[3], "findmod 1 -1");
-    EXPECT_EQ(l[4], "findtitle 1 -1");
-    EXPECT_EQ(l[5], "isenabled 1");
-    EXPECT_EQ(l[6], "isenabled 0");
-    EXPECT_EQ(l[7], "isenabled 0");
+    EXPECT_EQ(Answers(run), (std::vector<std::string>{"findmod 1 0", "findtitle 1 2", "findmod 1 -1", "findtitle 1 -1",
+                                                      "isenabled 1", "isenabled 0", "isenabled 0"}))
+        << run.out;
 }
 
 TEST_F(SharedTable, AddedRecordsAndFieldChanges) {
@@ -191,12 +189,9 @@ TEST_F(SharedTable, TwentyFirstStoredRecordMakesTheLoadFail) {
 TEST_F(SharedTable, TitleRuleOnRealWindows) {
     DriverRun run = RunDriver({"load", "title|Report.doc - Microsoft Word", "title|Untitled - Notepad",
                                "title|Document - WordPad", "title|Plain"});
-    std::vector<std::string> l = run.Lines();
-    ASSERT_EQ(l.size(), 5u) << run.out;
-    EXPECT_EQ(l[1], "title Report.doc");
-    EXPECT_EQ(l[2], "title Notepad");
-    EXPECT_EQ(l[3], "title WordPad");
-    EXPECT_EQ(l[4], "title Plain");
+    EXPECT_EQ(Answers(run),
+              (std::vector<std::string>{"title Report.doc", "title Notepad", "title WordPad", "title Plain"}))
+        << run.out;
 }
 
 }  // namespace

@@ -13,6 +13,12 @@
 
 #include <cstdint>
 
+#include "menulink/registry/string_ids.h"
+
+// "UILang" of section "Settings" of "lx70.ini" (in the Windows folder), 0
+// when the file or key is missing. Read afresh on every call.
+LanguageIndex GetUILanguage();
+
 void ShowErrorMessage(HWND owner, int32_t id, ...);
 
 // ShowErrorMessage(nullptr, 320).

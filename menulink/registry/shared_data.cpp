@@ -1,12 +1,10 @@
-// Library entry point: creates or opens the objects every process shares.
+// The objects every process shares, created or opened at attach.
 
 #include <windows.h>
 
-#include "menulink/integration/error_messages.h"
-#include "menulink/integration/subclass.h"
 #include "menulink/registry/app_table.h"
+#include "menulink/registry/error_messages.h"
 #include "menulink/registry/shared_data.h"
-#include "menulink/registry/table_handles.h"
 
 // One copy for all processes: an initialised variable in a section the
 // loader maps shared.
@@ -20,8 +18,9 @@ HANDLE tableMapping = nullptr;
 namespace {
 HINSTANCE ownModule = nullptr;
 HGLOBAL processStateMemory = nullptr;
+}  // namespace
 
-void ReleaseProcessObjects() {
+void SharedDataRelease() {
     if (processStateMemory) {
         GlobalUnlock(processStateMemory);
         GlobalFree(processStateMemory);
@@ -42,32 +41,32 @@ void ReleaseProcessObjects() {
     }
 }
 
-BOOL Attach(HINSTANCE instance) {
+bool SharedDataAttach(HINSTANCE instance) {
     ownModule = instance;
     InitMessageCapture();
 
     tableMutex = CreateMutexA(nullptr, FALSE, "lxdirect_mutex");
-    if (!tableMutex) return FALSE;
+    if (!tableMutex) return false;
 
     tableMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kAppTableBytes,
                                       "GLYPHTAP_MAP_OBJECT");
     if (!tableMapping) {
-        ReleaseProcessObjects();
-        return FALSE;
+        SharedDataRelease();
+        return false;
     }
     bool created = GetLastError() != ERROR_ALREADY_EXISTS;
 
     appTable = static_cast<AppRecord *>(MapViewOfFile(tableMapping, FILE_MAP_WRITE, 0, 0, 0));
     if (!appTable) {
-        ReleaseProcessObjects();
-        return FALSE;
+        SharedDataRelease();
+        return false;
     }
 
     processStateMemory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(ProcessState));
     if (processStateMemory) processState = static_cast<ProcessState *>(GlobalLock(processStateMemory));
     if (!processState) {
-        ReleaseProcessObjects();
-        return FALSE;
+        SharedDataRelease();
+        return false;
     }
     processState->stopHooking = 0;
     processState->acquireBusy = 0;
@@ -77,27 +76,10 @@ BOOL Attach(HINSTANCE instance) {
     // left in the shared count.
     if (created) sharedData.appCount = 0;
     if (created && !AppTableLoadFromRegistry()) {
-        ReleaseProcessObjects();
-        return FALSE;
+        SharedDataRelease();
+        return false;
     }
-    return TRUE;
+    return true;
 }
-}  // namespace
 
 HINSTANCE MenulinkModule() { return ownModule; }
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    switch (reason) {
-    case DLL_PROCESS_ATTACH:
-        return Attach(instance);
-    case DLL_PROCESS_DETACH:
-        // Nothing is saved. A window still subclassed (the process ends
-        // without closing it) is counted out, or the count would never come
-        // back to 0 and the controller never hear that the hook may go.
-        ReleaseAtProcessExit();
-        ReleaseProcessObjects();
-        return TRUE;
-    default:
-        return TRUE;
-    }
-}

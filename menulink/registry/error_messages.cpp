@@ -1,9 +1,8 @@
-#include "menulink/integration/error_messages.h"
+#include "menulink/registry/error_messages.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "menulink/integration/ui_language.h"
 #include "menulink/registry/shared_data.h"
 
 namespace {
@@ -43,6 +42,10 @@ void CaptureMessage(int32_t id, int32_t language, const char *caption, const cha
 }
 
 }  // namespace
+
+LanguageIndex GetUILanguage() {
+    return (LanguageIndex)GetPrivateProfileIntA("Settings", "UILang", 0, "lx70.ini");
+}
 
 void InitMessageCapture() {
 #ifdef MENULINK_TEST_BUILD

@@ -1,7 +1,0 @@
-#include "menulink/integration/ui_language.h"
-
-#include <windows.h>
-
-LanguageIndex GetUILanguage() {
-    return (LanguageIndex)GetPrivateProfileIntA("Settings", "UILang", 0, "lx70.ini");
-}
