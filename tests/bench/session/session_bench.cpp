@@ -428,6 +428,10 @@ int wmain(int argc, wchar_t** argv) {
   const double sessionStart = Now();
   const SessionRun first = measureSession(host);
   const HandlerCost readEvents = host.readProgress, encodeEvents = host.encodeProgress, finalEvents = host.finals;
+  if (encodeEvents.count == 0) {
+    fprintf(stderr, "session bench: the session encoded nothing (no display? see the messages above)\n");
+    return 1;
+  }
   const double startWall = host.firstEventWall - sessionStart, endWall = sessionStart + first.wall - host.lastEventWall;
   if (!plainLoop(plainAfter, plainAfterCpu)) return 1;
   const std::wstring againDir = outDir + L"\\again";
