@@ -43,9 +43,10 @@ void ReleaseJob(LookupJob* job) {
 DWORD WINAPI LookupThread(void* param) {
   auto* job = static_cast<LookupJob*>(param);
   try {
-    job->result = CddbLookup(job->toc, job->hello, [job](const std::string& req, std::string& body, std::wstring& err) {
-      return job->http.Get(job->url, req, job->agent, job->timeoutMs, body, err);
-    });
+    job->result =
+        CddbLookup(job->toc, job->hello, [job](const std::string& req, std::string& body, std::wstring& err) {
+          return job->http.Get(job->url, req, job->agent, job->timeoutMs, body, err);
+        });
   } catch (const std::bad_alloc&) {
     job->result = CddbLookupResult();
     job->result.error = L"Out of memory during the CDDB lookup.";
@@ -165,7 +166,8 @@ class CddbClientWin : public CddbClient {
     job->hello = Hello();
     job->url = url;
     job->timeoutMs = options_.timeoutMs;
-    job->agent = (clientName_.empty() ? std::wstring(L"trackforge") : clientName_) + L"/" + CDDB_WIDEN(WQ_VERSION_STRING);
+    job->agent = (clientName_.empty() ? std::wstring(L"trackforge") : clientName_) + L"/" +
+                 CDDB_WIDEN(WQ_VERSION_STRING);
     HANDLE thread = job->done ? CreateThread(nullptr, 0, LookupThread, job, 0, nullptr) : nullptr;
     if (!thread) {
       if (job->done) CloseHandle(job->done);
@@ -206,8 +208,8 @@ class CddbClientWin : public CddbClient {
     while (!quit) {
       const ULONGLONG now = GetTickCount64();
       if (now >= deadline) break;
-      const DWORD r = MsgWaitForMultipleObjectsEx(1, &job_->done, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
-                                                  MWMO_INPUTAVAILABLE);
+      const DWORD r = MsgWaitForMultipleObjectsEx(1, &job_->done, static_cast<DWORD>(deadline - now),
+                                                  QS_ALLINPUT, MWMO_INPUTAVAILABLE);
       if (r == WAIT_OBJECT_0) {
         done = true;
         break;

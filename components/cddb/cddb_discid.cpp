@@ -71,5 +71,7 @@ std::string CddbQueryCommand(const DiscToc& toc) {
 int CddbRecordTrack(const DiscToc& toc, int listed) {
   if (listed < 1) return 0;
   if (toc.listedTracks.empty()) return listed <= static_cast<int>(toc.trackStartLba.size()) ? listed : 0;
-  return static_cast<size_t>(listed) <= toc.listedTracks.size() ? toc.listedTracks[static_cast<size_t>(listed) - 1] : 0;
+  return static_cast<size_t>(listed) <= toc.listedTracks.size()
+             ? toc.listedTracks[static_cast<size_t>(listed) - 1]
+             : 0;
 }

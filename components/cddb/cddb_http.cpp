@@ -11,7 +11,8 @@ bool IsLoopback(const std::wstring& host) {
 std::wstring NetworkError(DWORD code, const std::wstring& host) {
   switch (code) {
     case ERROR_WINHTTP_NAME_NOT_RESOLVED:
-      return L"The CDDB server name " + host + L" cannot be resolved; is the computer connected to the internet?";
+      return L"The CDDB server name " + host +
+             L" cannot be resolved; is the computer connected to the internet?";
     case ERROR_WINHTTP_CANNOT_CONNECT:
     case ERROR_WINHTTP_CONNECTION_ERROR:
       return L"No connection to the CDDB server " + host + L" could be made.";
@@ -82,9 +83,9 @@ bool CddbHttpCall::Get(const CddbServerUrl& url, const std::string& query, const
     LeaveCriticalSection(&lock_);
     return ok;
   };
-  HINTERNET s = WinHttpOpen(agent.c_str(),
-                            IsLoopback(url.host) ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                            WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+  HINTERNET s = WinHttpOpen(
+      agent.c_str(), IsLoopback(url.host) ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+      WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
   const DWORD openErr = s ? 0 : GetLastError();
   if (!publish(session_, s)) return fail(s ? ERROR_WINHTTP_OPERATION_CANCELLED : openErr);
   const int t = static_cast<int>(timeoutMs);
@@ -105,8 +106,8 @@ bool CddbHttpCall::Get(const CddbServerUrl& url, const std::string& query, const
     return failed();
   DWORD status = 0;
   DWORD size = sizeof status;
-  if (!WinHttpQueryHeaders(r, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
-                           &status, &size, WINHTTP_NO_HEADER_INDEX))
+  if (!WinHttpQueryHeaders(r, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                           WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
     return fail(GetLastError());
   if (status != 200) {
     error = L"The CDDB server " + url.host + L" answered with HTTP status " + std::to_wstring(status) + L".";

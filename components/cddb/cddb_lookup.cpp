@@ -72,9 +72,10 @@ CddbLookupResult CddbLookup(const DiscToc& toc, const CddbHello& hello, const Cd
   }
   const CddbReadResult rd = CddbParseReadResponse(body);
   if (!rd.ok) {
-    r.error = rd.malformed
-                  ? L"The CDDB server gave an answer that cannot be read (" + CddbDecodeText(rd.message) + L")."
-                  : ServerSaid(L"The CDDB server could not deliver the disc record", rd.code, rd.message);
+    r.error =
+        rd.malformed
+            ? L"The CDDB server gave an answer that cannot be read (" + CddbDecodeText(rd.message) + L")."
+            : ServerSaid(L"The CDDB server could not deliver the disc record", rd.code, rd.message);
     return r;
   }
   std::string perr;

@@ -19,7 +19,7 @@ struct CddbLookupResult {
   bool ok = false;
   std::wstring error;  // for the user, when !ok
   CddbEntry entry;
-  int queryCode = 0;   // 200, 210 or 211 on success
+  int queryCode = 0;      // 200, 210 or 211 on success
   size_t matchCount = 0;  // the first match is taken when there are several
 };
 

@@ -41,8 +41,7 @@ bool IsHexId(std::string_view w) {
 bool IsCategory(std::string_view w) {
   if (w.empty() || w.size() > 64) return false;
   for (char c : w) {
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || IsDigit(c) || c == '_' ||
-                    c == '-';
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || IsDigit(c) || c == '_' || c == '-';
     if (!ok) return false;
   }
   return true;

@@ -25,8 +25,8 @@ enum class CddbQueryStatus {
 
 struct CddbQueryResult {
   CddbQueryStatus status = CddbQueryStatus::Malformed;
-  int code = 0;          // the three-digit code, 0 if none
-  std::string message;   // status line text after the code (for errors)
+  int code = 0;                    // the three-digit code, 0 if none
+  std::string message;             // status line text after the code (for errors)
   std::vector<CddbMatch> matches;  // in the server's order
 };
 

@@ -102,8 +102,8 @@ std::string CddbFormEncode(std::string_view text) {
   std::string out;
   for (char ch : text) {
     const auto c = static_cast<uint8_t>(ch);
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-        c == '_' || c == '.' || c == '~') {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+        c == '.' || c == '~') {
       out.push_back(static_cast<char>(c));
     } else if (c == ' ') {
       out.push_back('+');

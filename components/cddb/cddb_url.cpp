@@ -14,8 +14,8 @@ bool StartsWithNoCase(const std::wstring& s, const wchar_t* prefix, size_t& len)
 }
 
 bool HostCharOk(wchar_t c) {
-  return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
-         c == L'-' || c == L'.' || c == L'_';
+  return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'-' ||
+         c == L'.' || c == L'_';
 }
 
 }  // namespace
@@ -33,7 +33,8 @@ bool CddbParseServerUrl(const std::wstring& url, CddbServerUrl& out, std::wstrin
     return false;
   }
   const size_t slash = url.find(L'/', pos);
-  const std::wstring authority = url.substr(pos, slash == std::wstring::npos ? std::wstring::npos : slash - pos);
+  const std::wstring authority =
+      url.substr(pos, slash == std::wstring::npos ? std::wstring::npos : slash - pos);
   std::wstring path = slash == std::wstring::npos ? L"" : url.substr(slash);
   if (authority.find(L'@') != std::wstring::npos) {
     error = L"the CDDB server address must not carry a user name";
@@ -48,7 +49,8 @@ bool CddbParseServerUrl(const std::wstring& url, CddbServerUrl& out, std::wstrin
     }
     out.host = authority.substr(1, close - 1);
     for (wchar_t c : out.host)
-      if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F') || c == L':' || c == L'.')) {
+      if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F') || c == L':' ||
+            c == L'.')) {
         error = L"the CDDB server address has a broken IPv6 host";
         return false;
       }

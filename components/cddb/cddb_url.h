@@ -9,7 +9,7 @@ struct CddbServerUrl {
   bool secure = false;  // https
   std::wstring host;    // without brackets for IPv6 literals
   uint16_t port = 80;
-  std::wstring path;    // starts with '/'
+  std::wstring path;  // starts with '/'
 };
 
 // http:// or https://, a host, an optional port, an optional path (the

@@ -41,8 +41,7 @@ void PostProgress(const std::shared_ptr<EventHub>& hub, uint32_t id, int32_t per
 }
 
 // The one final event of a read: ReadDone when code is 0, else ReadError.
-void PostFinal(const std::shared_ptr<EventHub>& hub, uint32_t id, int32_t code,
-               std::wstring message) {
+void PostFinal(const std::shared_ptr<EventHub>& hub, uint32_t id, int32_t code, std::wstring message) {
   UiPost([hub, id, code, message = std::move(message)] {
     if (hub->activeRead != id) return;
     hub->activeRead = 0;
@@ -67,10 +66,10 @@ DWORD WINAPI ReadThread(void* p) {
   auto hub = job->hub;
   uint32_t id = job->id;
   ProgressPacer pacer;
-  ReadResult r = ReadTrackFrames(*job->device, job->startLba, job->endLba, *job->wav, job->abort,
-                                 [&](int32_t pm) {
-                                   if (pacer.ShouldPost(pm, MonotonicMs())) PostProgress(hub, id, pm);
-                                 });
+  ReadResult r =
+      ReadTrackFrames(*job->device, job->startLba, job->endLba, *job->wav, job->abort, [&](int32_t pm) {
+        if (pacer.ShouldPost(pm, MonotonicMs())) PostProgress(hub, id, pm);
+      });
   // The session measures and encodes the file as soon as it hears of it.
   job->wav->Close();
   job->device.reset();
@@ -359,9 +358,7 @@ std::vector<DriveSpec> MachineDrives(const std::vector<std::wstring>& discImageP
     std::wstring abs = n && n < std::size(full) ? std::wstring(full, n) : path;
     DriveSpec d;
     d.description = L"Disc image " + FileNameOf(abs) + L" (" + abs + L")";
-    d.open = [abs](std::wstring& error) -> std::unique_ptr<CdDevice> {
-      return OpenDiscImage(abs, error);
-    };
+    d.open = [abs](std::wstring& error) -> std::unique_ptr<CdDevice> { return OpenDiscImage(abs, error); };
     drives.push_back(std::move(d));
   }
   return drives;

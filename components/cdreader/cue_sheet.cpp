@@ -74,9 +74,9 @@ bool ModeInfo(const std::string& mode, bool& audio, uint32_t& bytes) {
     uint32_t bytes;
   };
   static const Mode kModes[] = {
-      {"AUDIO", true, 2352},      {"CDG", true, 2448},        {"MODE1/2048", false, 2048},
+      {"AUDIO", true, 2352},       {"CDG", true, 2448},         {"MODE1/2048", false, 2048},
       {"MODE1/2352", false, 2352}, {"MODE2/2336", false, 2336}, {"MODE2/2352", false, 2352},
-      {"CDI/2336", false, 2336},  {"CDI/2352", false, 2352},
+      {"CDI/2336", false, 2336},   {"CDI/2352", false, 2352},
   };
   for (const auto& m : kModes) {
     if (mode == m.name) {
@@ -113,8 +113,7 @@ bool ParseCueSheet(std::string_view text, CueSheet& sheet, std::wstring& error) 
     ++lineNo;
     // CR LF counts as one line break.
     pos = end + 1;
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
-      ++pos;
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++pos;
     if (line.find('\0') != std::string_view::npos) {
       error = LineText(lineNo) + L"not a text file";
       return false;
@@ -191,8 +190,7 @@ bool ParseCueSheet(std::string_view text, CueSheet& sheet, std::wstring& error) 
           error = LineText(lineNo) + L"INDEX needs a number and mm:ss:ff";
           return false;
         }
-        if (!t.indexes.empty() &&
-            (int(n) <= t.indexes.back().number || frames < t.indexes.back().frames)) {
+        if (!t.indexes.empty() && (int(n) <= t.indexes.back().number || frames < t.indexes.back().frames)) {
           error = LineText(lineNo) + L"INDEX entries must ascend";
           return false;
         }
@@ -251,8 +249,8 @@ uint32_t Index01(const CueTrack& t) {
 
 }  // namespace
 
-bool BuildImageLayout(const CueSheet& sheet, const std::vector<uint64_t>& fileSizes,
-                      ImageLayout& layout, std::wstring& error) {
+bool BuildImageLayout(const CueSheet& sheet, const std::vector<uint64_t>& fileSizes, ImageLayout& layout,
+                      std::wstring& error) {
   layout = ImageLayout{};
   if (fileSizes.size() != sheet.files.size()) {
     error = L"Internal error: file sizes do not match the sheet";
@@ -317,8 +315,7 @@ bool BuildImageLayout(const CueSheet& sheet, const std::vector<uint64_t>& fileSi
       } else {
         sectionFrames = (size - byte) / t.sectorBytes;
         if (sectionFrames < Index01(t) - first) {
-          error = L"File " + Widen(f.name) + L" ends before track " +
-                  std::to_wstring(t.number) + L" begins";
+          error = L"File " + Widen(f.name) + L" ends before track " + std::to_wstring(t.number) + L" begins";
           return false;
         }
       }
@@ -370,8 +367,8 @@ bool BuildImageLayout(const CueSheet& sheet, const std::vector<uint64_t>& fileSi
 }
 
 std::wstring ResolveCuePath(const std::wstring& cueFolder, const std::wstring& name) {
-  bool absolute = (!name.empty() && (name[0] == L'\\' || name[0] == L'/')) ||
-                  (name.size() >= 2 && name[1] == L':');
+  bool absolute =
+      (!name.empty() && (name[0] == L'\\' || name[0] == L'/')) || (name.size() >= 2 && name[1] == L':');
   if (absolute || cueFolder.empty()) return name;
   wchar_t sep = cueFolder.find(L'\\') != std::wstring::npos ? L'\\' : L'/';
   std::wstring out = cueFolder;

@@ -17,11 +17,11 @@ struct CueIndex {
 
 struct CueTrack {
   int number = 0;
-  std::string mode;         // AUDIO, MODE1/2352, ...
+  std::string mode;  // AUDIO, MODE1/2352, ...
   bool audio = true;
   uint32_t sectorBytes = kSectorBytes;
-  uint32_t pregapFrames = 0;   // PREGAP: silence not stored in the file
-  uint32_t postgapFrames = 0;  // POSTGAP
+  uint32_t pregapFrames = 0;      // PREGAP: silence not stored in the file
+  uint32_t postgapFrames = 0;     // POSTGAP
   std::vector<CueIndex> indexes;  // ascending; INDEX 01 always present
   int line = 0;
 };
@@ -58,8 +58,8 @@ struct ImageLayout {
 // sector is not part of the disc. An audio track ends where the next track
 // begins (its pregap belongs to the track before it, as a drive reads it),
 // except before a data track, whose pregap is not audio.
-bool BuildImageLayout(const CueSheet& sheet, const std::vector<uint64_t>& fileSizes,
-                      ImageLayout& layout, std::wstring& error);
+bool BuildImageLayout(const CueSheet& sheet, const std::vector<uint64_t>& fileSizes, ImageLayout& layout,
+                      std::wstring& error);
 
 // Joins a FILE name to the folder of its sheet unless it is absolute.
 // Both separators are accepted; the result uses the folder's own.

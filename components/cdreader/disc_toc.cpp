@@ -53,8 +53,7 @@ uint32_t Address(const uint8_t* a, bool msf) {
 
 }  // namespace
 
-bool ParseDriveToc(const uint8_t* data, size_t size, bool msf, DiscInfo& disc,
-                   std::wstring& error) {
+bool ParseDriveToc(const uint8_t* data, size_t size, bool msf, DiscInfo& disc, std::wstring& error) {
   disc = DiscInfo{};
   if (!data || size < 4) {
     error = L"The drive returned no table of contents";

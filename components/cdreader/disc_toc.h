@@ -11,8 +11,8 @@
 namespace cdr {
 
 constexpr uint32_t kFramesPerSecond = 75;
-constexpr uint32_t kLeadInFrames = 150;      // MSF 00:02:00 is LBA 0
-constexpr uint32_t kSectorBytes = 2352;      // one CDDA frame: 588 stereo samples
+constexpr uint32_t kLeadInFrames = 150;        // MSF 00:02:00 is LBA 0
+constexpr uint32_t kSectorBytes = 2352;        // one CDDA frame: 588 stereo samples
 constexpr uint32_t kSessionGapFrames = 11400;  // lead-out + lead-in between sessions
 
 struct Msf {
@@ -26,10 +26,10 @@ Msf LbaToMsf(uint32_t lba);
 int32_t FramesToMs(uint32_t frames);
 
 struct DiscTrack {
-  int number = 0;          // as numbered on the disc
+  int number = 0;  // as numbered on the disc
   bool audio = true;
-  uint32_t startLba = 0;   // INDEX 01
-  uint32_t endLba = 0;     // exclusive: where this track's audio ends
+  uint32_t startLba = 0;  // INDEX 01
+  uint32_t endLba = 0;    // exclusive: where this track's audio ends
 };
 
 struct DiscInfo {
@@ -51,7 +51,6 @@ DiscToc IdentificationToc(const DiscInfo& disc);
 // Fills endLba: the next track's start, less the session gap when an audio
 // track is followed by a data track (CD-Extra). False with a reason when the
 // buffer is malformed.
-bool ParseDriveToc(const uint8_t* data, size_t size, bool msf, DiscInfo& disc,
-                   std::wstring& error);
+bool ParseDriveToc(const uint8_t* data, size_t size, bool msf, DiscInfo& disc, std::wstring& error);
 
 }  // namespace cdr

@@ -25,8 +25,8 @@ HANDLE OpenVolume(wchar_t letter, DWORD& err) {
   wchar_t path[] = {L'\\', L'\\', L'.', L'\\', letter, L':', 0};
   // Raw reads want write access on some systems; fall back to read-only.
   for (DWORD access : {DWORD(GENERIC_READ | GENERIC_WRITE), DWORD(GENERIC_READ)}) {
-    HANDLE h = CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h != INVALID_HANDLE_VALUE) return h;
     err = GetLastError();
   }
@@ -55,8 +55,7 @@ std::wstring CdromDescription(wchar_t letter) {
     q.QueryType = PropertyStandardQuery;
     uint8_t buf[1024] = {};
     DWORD got = 0;
-    if (DeviceIoControl(h, IOCTL_STORAGE_QUERY_PROPERTY, &q, sizeof q, buf, sizeof buf, &got,
-                        nullptr) &&
+    if (DeviceIoControl(h, IOCTL_STORAGE_QUERY_PROPERTY, &q, sizeof q, buf, sizeof buf, &got, nullptr) &&
         got >= sizeof(STORAGE_DEVICE_DESCRIPTOR)) {
       auto* d = reinterpret_cast<STORAGE_DEVICE_DESCRIPTOR*>(buf);
       std::string vendor = Field(buf, got, d->VendorIdOffset);
@@ -88,8 +87,7 @@ bool IoctlDevice::ReadToc(DiscInfo& disc, std::wstring& error) {
   ex.Format = CDROM_READ_TOC_EX_FORMAT_TOC;
   ex.Msf = 0;
   std::wstring why;
-  if (DeviceIoControl(h_, IOCTL_CDROM_READ_TOC_EX, &ex, sizeof ex, &toc, sizeof toc, &got,
-                      nullptr) &&
+  if (DeviceIoControl(h_, IOCTL_CDROM_READ_TOC_EX, &ex, sizeof ex, &toc, sizeof toc, &got, nullptr) &&
       ParseDriveToc(reinterpret_cast<const uint8_t*>(&toc), got, false, disc, why))
     return true;
   // Older drivers only know the MSF request.
@@ -117,8 +115,7 @@ bool IoctlDevice::ReadFrames(uint32_t lba, uint32_t count, uint8_t* out, std::ws
     return false;
   }
   if (got != want) {
-    error = L"the drive returned " + std::to_wstring(got) + L" of " + std::to_wstring(want) +
-            L" bytes";
+    error = L"the drive returned " + std::to_wstring(got) + L" of " + std::to_wstring(want) + L" bytes";
     return false;
   }
   return true;

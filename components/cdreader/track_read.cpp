@@ -12,8 +12,7 @@ int32_t PerMille(uint64_t done, uint64_t total) {
 }
 
 ReadResult ReadTrackFrames(CdDevice& device, uint32_t startLba, uint32_t endLba, WavSink& sink,
-                           const std::atomic<bool>& abort,
-                           const std::function<void(int32_t)>& progress) {
+                           const std::atomic<bool>& abort, const std::function<void(int32_t)>& progress) {
   ReadResult r;
   uint32_t total = endLba > startLba ? endLba - startLba : 0;
   auto header = MakeWavHeader(uint64_t(total) * kSectorBytes);

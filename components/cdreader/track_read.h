@@ -47,8 +47,7 @@ constexpr int kReadAttempts = 3;
 // stops early (abort or error) the header is rewritten to describe what was
 // written, so that the partial file stays a valid WAV.
 ReadResult ReadTrackFrames(CdDevice& device, uint32_t startLba, uint32_t endLba, WavSink& sink,
-                           const std::atomic<bool>& abort,
-                           const std::function<void(int32_t)>& progress);
+                           const std::atomic<bool>& abort, const std::function<void(int32_t)>& progress);
 
 // Per-mille of done out of total, 1000 when total is 0.
 int32_t PerMille(uint64_t done, uint64_t total);

@@ -55,9 +55,7 @@ bool WavePlayer::Start(std::unique_ptr<CdDevice> device, uint32_t startLba, uint
   return true;
 }
 
-bool WavePlayer::Playing() const {
-  return thread_ && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT;
-}
+bool WavePlayer::Playing() const { return thread_ && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT; }
 
 void WavePlayer::Stop() {
   if (thread_) {
@@ -83,8 +81,7 @@ DWORD WINAPI WavePlayer::ThreadProc(void* self) {
 }
 
 void WavePlayer::Run() {
-  std::vector<std::vector<uint8_t>> data(kBuffers,
-                                         std::vector<uint8_t>(kFramesPerBuffer * kSectorBytes));
+  std::vector<std::vector<uint8_t>> data(kBuffers, std::vector<uint8_t>(kFramesPerBuffer * kSectorBytes));
   WAVEHDR hdr[kBuffers] = {};
   bool queued[kBuffers] = {};
   bool stopping = false;

@@ -18,8 +18,7 @@ class WavePlayer {
   WavePlayer& operator=(const WavePlayer&) = delete;
   ~WavePlayer() { Stop(); }
   // Opens the sound device here, so that its absence is reported at once.
-  bool Start(std::unique_ptr<CdDevice> device, uint32_t startLba, uint32_t endLba,
-             std::wstring& error);
+  bool Start(std::unique_ptr<CdDevice> device, uint32_t startLba, uint32_t endLba, std::wstring& error);
   void Stop();
   bool Playing() const;
 

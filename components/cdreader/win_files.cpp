@@ -4,9 +4,9 @@ namespace cdr {
 
 std::wstring SystemMessage(DWORD code) {
   wchar_t* text = nullptr;
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring s;
   if (n && text) s.assign(text, n);
   if (text) LocalFree(text);
@@ -95,8 +95,7 @@ bool Win32WavSink::Append(const uint8_t* data, size_t bytes, std::wstring& error
 
 bool Win32WavSink::RewriteHeader(const uint8_t* header, size_t bytes, std::wstring& error) {
   LARGE_INTEGER zero{}, back{};
-  if (!SetFilePointerEx(h_, zero, &back, FILE_CURRENT) ||
-      !SetFilePointerEx(h_, zero, nullptr, FILE_BEGIN)) {
+  if (!SetFilePointerEx(h_, zero, &back, FILE_CURRENT) || !SetFilePointerEx(h_, zero, nullptr, FILE_BEGIN)) {
     error = SystemMessage(GetLastError());
     return false;
   }
@@ -128,8 +127,7 @@ bool ReadSmallFile(const std::wstring& path, size_t limit, std::string& out, std
   }
   out.assign(size_t(li.QuadPart), '\0');
   DWORD got = 0;
-  bool ok = out.empty() || (ReadFile(h, out.data(), DWORD(out.size()), &got, nullptr) &&
-                            got == out.size());
+  bool ok = out.empty() || (ReadFile(h, out.data(), DWORD(out.size()), &got, nullptr) && got == out.size());
   DWORD err = GetLastError();
   CloseHandle(h);
   if (!ok) {

@@ -20,8 +20,7 @@ std::wstring DecodeSheetText(const std::string& bytes);
 
 class Win32ImageFile : public ImageFile {
  public:
-  static std::unique_ptr<Win32ImageFile> Open(const std::wstring& path, uint64_t& size,
-                                              std::wstring& error);
+  static std::unique_ptr<Win32ImageFile> Open(const std::wstring& path, uint64_t& size, std::wstring& error);
   ~Win32ImageFile() override;
   bool ReadAt(uint64_t offset, uint8_t* out, size_t bytes, std::wstring& error) override;
 

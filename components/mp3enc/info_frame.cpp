@@ -68,7 +68,8 @@ constexpr CrcTable kCrcTable;
 }  // namespace
 
 uint16_t Crc16Update(uint16_t crc, const uint8_t* data, size_t n) {
-  for (size_t i = 0; i < n; ++i) crc = static_cast<uint16_t>((crc >> 8) ^ kCrcTable.entry[(crc ^ data[i]) & 0xFF]);
+  for (size_t i = 0; i < n; ++i)
+    crc = static_cast<uint16_t>((crc >> 8) ^ kCrcTable.entry[(crc ^ data[i]) & 0xFF]);
   return crc;
 }
 

@@ -204,8 +204,7 @@ struct AudioWriter {
 
 // Encodes the whole data chunk; false on any failure or abort.
 bool Encode(Job& job) {
-  if (!job.leading.empty() && !WriteAll(job.out, job.leading.data(), job.leading.size()))
-    return false;
+  if (!job.leading.empty() && !WriteAll(job.out, job.leading.data(), job.leading.size())) return false;
   if (!SeekTo(job.wav, job.info.dataOffset)) return false;
 
   const uint32_t channels = job.info.channels;
@@ -249,7 +248,8 @@ bool Encode(Job& job) {
 #if defined(__i386__)
 __attribute__((force_align_arg_pointer))
 #endif
-DWORD WINAPI EncodeThread(void* param) {
+DWORD WINAPI
+EncodeThread(void* param) {
   std::unique_ptr<Job> job(static_cast<Job*>(param));
   std::wstring failure;
   SetLastError(0);
@@ -310,7 +310,8 @@ class LameMp3Encoder final : public Mp3Encoder {
     job->wav = CreateFileW(wavPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (job->wav == INVALID_HANDLE_VALUE)
-      return Refuse(SetFilesStatus::CannotReadWav, L"can not open the WAV file: " + ErrorText(GetLastError()));
+      return Refuse(SetFilesStatus::CannotReadWav,
+                    L"can not open the WAV file: " + ErrorText(GetLastError()));
     HandleByteSource source(job->wav);
     job->info = ParseWavHeader(source);
     if (job->info.status != WavStatus::Ok)
@@ -351,7 +352,8 @@ class LameMp3Encoder final : public Mp3Encoder {
     job->out = CreateFileW(job->tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (job->out == INVALID_HANDLE_VALUE)
-      return Refuse(SetFilesStatus::CannotCreateMp3, L"can not create the MP3 file: " + ErrorText(GetLastError()));
+      return Refuse(SetFilesStatus::CannotCreateMp3,
+                    L"can not create the MP3 file: " + ErrorText(GetLastError()));
 
     progressTotal_ = ProgressTotalFor(job->info.frames);
     pending_ = std::move(job);

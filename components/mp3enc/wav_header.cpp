@@ -53,8 +53,15 @@ size_t MemoryByteSource::ReadAt(uint64_t offset, void* buffer, size_t n) {
 
 bool IsSupportedSampleRate(uint32_t rate) {
   switch (rate) {
-    case 8000: case 11025: case 12000: case 16000: case 22050:
-    case 24000: case 32000: case 44100: case 48000:
+    case 8000:
+    case 11025:
+    case 12000:
+    case 16000:
+    case 22050:
+    case 24000:
+    case 32000:
+    case 44100:
+    case 48000:
       return true;
     default:
       return false;
@@ -63,9 +70,24 @@ bool IsSupportedSampleRate(uint32_t rate) {
 
 bool IsSupportedBitRate(int kbit) {
   switch (kbit) {
-    case 8: case 16: case 24: case 32: case 40: case 48: case 56: case 64:
-    case 80: case 96: case 112: case 128: case 144: case 160: case 192:
-    case 224: case 256: case 320:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+    case 40:
+    case 48:
+    case 56:
+    case 64:
+    case 80:
+    case 96:
+    case 112:
+    case 128:
+    case 144:
+    case 160:
+    case 192:
+    case 224:
+    case 256:
+    case 320:
       return true;
     default:
       return false;

@@ -18,10 +18,10 @@ class ByteSource {
 
 enum class WavStatus {
   Ok,
-  NotRiffWave,      // no "RIFF....WAVE" at the start
+  NotRiffWave,  // no "RIFF....WAVE" at the start
   NoFormatChunk,
   NoDataChunk,
-  NotPcm,           // compressed, float, ...
+  NotPcm,  // compressed, float, ...
   Not16Bit,
   BadChannelCount,  // only mono and stereo are encoded
   BadSampleRate,
@@ -44,8 +44,7 @@ WavInfo ParseWavHeader(ByteSource& source);
 // ByteSource over a buffer in memory.
 class MemoryByteSource : public ByteSource {
  public:
-  MemoryByteSource(const void* data, size_t size)
-      : data_(static_cast<const uint8_t*>(data)), size_(size) {}
+  MemoryByteSource(const void* data, size_t size) : data_(static_cast<const uint8_t*>(data)), size_(size) {}
   uint64_t Size() const override { return size_; }
   size_t ReadAt(uint64_t offset, void* buffer, size_t n) override;
 

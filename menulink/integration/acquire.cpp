@@ -35,7 +35,8 @@ void Pause(uint32_t ms) {
     MSG msg;
     // Sent messages are delivered inside PeekMessage itself. A window that
     // never validates itself would repaint for ever: a few rounds at most.
-    for (int i = 0; i < 8 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT); ++i) DispatchMessageA(&msg);
+    for (int i = 0; i < 8 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT); ++i)
+      DispatchMessageA(&msg);
   }
 }
 
@@ -51,7 +52,8 @@ void SetBusyPollLimit(uint32_t ms) { busyPollLimitMs = ms; }
 
 void SetLaunchMarker(bool on) {
   HKEY key;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\VB and VBA Program Settings", &key) != ERROR_SUCCESS) return;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\VB and VBA Program Settings", &key) != ERROR_SUCCESS)
+    return;
   if (on)
     RegSetValueA(key, "glyphtap", REG_SZ, "glyphtap", 8);
   else
@@ -127,7 +129,8 @@ int32_t AcquireText(HWND hwnd, int32_t appIndex) {
   // The server takes the handle as a 32-bit integer; window handles fit.
   int32_t code = client->StartSession(static_cast<int32_t>(reinterpret_cast<INT_PTR>(hwnd)));
   if (code != 0)
-    return LeaveAfterFailure(hwnd, client, false, IsSilentSessionFailure(code) ? 0 : IDS_ERR_COMMUNICATE, true);
+    return LeaveAfterFailure(hwnd, client, false, IsSilentSessionFailure(code) ? 0 : IDS_ERR_COMMUNICATE,
+                             true);
 
   client->SaveDocument("");
   BringWindowToTop(hwnd);

@@ -15,165 +15,168 @@ namespace {
 
 constexpr DWORD kModulePathSize = 256;
 
-bool IsUnknownText(const char *text) { return text[0] == '\0' || lstrcmpiA(text, "unknown") == 0; }
+bool IsUnknownText(const char* text) { return text[0] == '\0' || lstrcmpiA(text, "unknown") == 0; }
 
 // The Word Pro release whose FileVersion begins "97" is left alone.
-bool IsExcludedWordPro(const char *path) {
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    if (size == 0) return false;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!memory) return false;
-    bool excluded = false;
-    if (void *block = GlobalLock(memory)) {
-        char *value = nullptr;
-        UINT length = 0;
-        if (GetFileVersionInfoA(path, 0, size, block) &&
-            VerQueryValueA(block, "\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void **>(&value),
-                           &length) &&
-            value && length >= 2)
-            excluded = IsWordPro97Version(value);
-        GlobalUnlock(memory);
-    }
-    GlobalFree(memory);
-    return excluded;
+bool IsExcludedWordPro(const char* path) {
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+  if (size == 0) return false;
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!memory) return false;
+  bool excluded = false;
+  if (void* block = GlobalLock(memory)) {
+    char* value = nullptr;
+    UINT length = 0;
+    if (GetFileVersionInfoA(path, 0, size, block) &&
+        VerQueryValueA(block, "\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void**>(&value),
+                       &length) &&
+        value && length >= 2)
+      excluded = IsWordPro97Version(value);
+    GlobalUnlock(memory);
+  }
+  GlobalFree(memory);
+  return excluded;
 }
 
 }  // namespace
 
-void WindowModulePath(HWND hwnd, char *path, DWORD size) {
-    if (size == 0) return;
-    path[0] = '\0';
-    auto instance = reinterpret_cast<HMODULE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
-    DWORD n = GetModuleFileNameA(instance, path, size);
-    if (n == 0 || n >= size) path[n == 0 ? 0 : size - 1] = '\0';
+void WindowModulePath(HWND hwnd, char* path, DWORD size) {
+  if (size == 0) return;
+  path[0] = '\0';
+  auto instance = reinterpret_cast<HMODULE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+  DWORD n = GetModuleFileNameA(instance, path, size);
+  if (n == 0 || n >= size) path[n == 0 ? 0 : size - 1] = '\0';
 }
 
-void WindowModuleName(HWND hwnd, char *name, DWORD size) {
-    char path[kModulePathSize];
-    WindowModulePath(hwnd, path, sizeof path);
-    ModuleNameFromPath(name, size, path);
+void WindowModuleName(HWND hwnd, char* name, DWORD size) {
+  char path[kModulePathSize];
+  WindowModulePath(hwnd, path, sizeof path);
+  ModuleNameFromPath(name, size, path);
 }
 
 extern "C" LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code >= 0 && lParam) {
-        const auto *cwp = reinterpret_cast<const CWPSTRUCT *>(lParam);
-        if (cwp->hwnd && (cwp->message == WM_CREATE || cwp->message == WM_ACTIVATEAPP) && !GetParent(cwp->hwnd))
-            CheckHookedWindow(cwp->hwnd);
-    }
-    return CallNextHookEx(sharedData.hookHandle, code, wParam, lParam);
+  if (code >= 0 && lParam) {
+    const auto* cwp = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (cwp->hwnd && (cwp->message == WM_CREATE || cwp->message == WM_ACTIVATEAPP) && !GetParent(cwp->hwnd))
+      CheckHookedWindow(cwp->hwnd);
+  }
+  return CallNextHookEx(sharedData.hookHandle, code, wParam, lParam);
 }
 
 extern "C" HHOOK WINAPI GTHook(HHOOK hook) {
-    sharedData.hookHandle = hook;
-    sharedData.featureDisabled = 0;
-    return hook;
+  sharedData.hookHandle = hook;
+  sharedData.featureDisabled = 0;
+  return hook;
 }
 
 bool IsCandidateWindow(HWND hwnd) {
-    if (!hwnd || !IsWindow(hwnd)) return false;
-    if (GetParent(hwnd)) return false;
-    HMENU menuBar = GetMenu(hwnd);
-    if (!menuBar) return false;
-    char path[kModulePathSize];
-    WindowModulePath(hwnd, path, sizeof path);
-    char name[kModulePathSize];
-    ModuleNameFromPath(name, sizeof name, path);
-    if (name[0] == '\0' || IsExcludedModule(name)) return false;
-    if (lstrcmpiA(name, "WORDPRO.EXE") == 0 && IsExcludedWordPro(path)) return false;
-    DetectMenuLanguage(menuBar);
-    return true;
+  if (!hwnd || !IsWindow(hwnd)) return false;
+  if (GetParent(hwnd)) return false;
+  HMENU menuBar = GetMenu(hwnd);
+  if (!menuBar) return false;
+  char path[kModulePathSize];
+  WindowModulePath(hwnd, path, sizeof path);
+  char name[kModulePathSize];
+  ModuleNameFromPath(name, sizeof name, path);
+  if (name[0] == '\0' || IsExcludedModule(name)) return false;
+  if (lstrcmpiA(name, "WORDPRO.EXE") == 0 && IsExcludedWordPro(path)) return false;
+  DetectMenuLanguage(menuBar);
+  return true;
 }
 
 int32_t CheckHookedWindow(HWND hwnd) {
-    // The free tests first: this runs for every new or activated top-level
-    // window of every process. While the feature is off nothing new is
-    // subclassed, or each activation would release again and tell the
-    // controller once more.
-    if (!processState || !appTable || processState->stopHooking || currentSubclass || sharedData.featureDisabled)
-        return 0;
-    if (!IsCandidateWindow(hwnd)) return 0;
-    char fullPath[kModulePathSize];
-    WindowModulePath(hwnd, fullPath, sizeof fullPath);
-    if (fullPath[0] == '\0') return 0;
-    char moduleName[kModulePathSize];
-    ModuleNameFromPath(moduleName, sizeof moduleName, fullPath);
-    if (moduleName[0] == '\0') return 0;
-
-    // Only a module that the table may hold waits for the mutex (and can
-    // see a message about it); the others are told apart without a lock.
-    if (!AppTableMayServe(moduleName)) return 0;
-
-    int32_t index = -1;
-    if (!AppTableFindByModule(moduleName, &index)) {
-        ReportMemoryConflict();
-        return 0;
-    }
-    if (index < 0 || index >= MAX_APPS || currentSubclass || !AppTableIsEnabled(index)) return 0;
-
-    // Read without the lock, as a plain snapshot of the shared record.
-    const AppRecord &record = appTable[index];
-    if (IsUnknownText(record.title)) {
-        char title[64];
-        GetAppTitle(hwnd, title, sizeof title);
-        if (!AppTableSetTitle(index, title)) ReportMemoryConflict();
-    }
-    if (IsUnknownText(record.path)) AppTableSetPath(index, fullPath);
-    SubclassWindow(hwnd, moduleName);
+  // The free tests first: this runs for every new or activated top-level
+  // window of every process. While the feature is off nothing new is
+  // subclassed, or each activation would release again and tell the
+  // controller once more.
+  if (!processState || !appTable || processState->stopHooking || currentSubclass ||
+      sharedData.featureDisabled)
     return 0;
+  if (!IsCandidateWindow(hwnd)) return 0;
+  char fullPath[kModulePathSize];
+  WindowModulePath(hwnd, fullPath, sizeof fullPath);
+  if (fullPath[0] == '\0') return 0;
+  char moduleName[kModulePathSize];
+  ModuleNameFromPath(moduleName, sizeof moduleName, fullPath);
+  if (moduleName[0] == '\0') return 0;
+
+  // Only a module that the table may hold waits for the mutex (and can
+  // see a message about it); the others are told apart without a lock.
+  if (!AppTableMayServe(moduleName)) return 0;
+
+  int32_t index = -1;
+  if (!AppTableFindByModule(moduleName, &index)) {
+    ReportMemoryConflict();
+    return 0;
+  }
+  if (index < 0 || index >= MAX_APPS || currentSubclass || !AppTableIsEnabled(index)) return 0;
+
+  // Read without the lock, as a plain snapshot of the shared record.
+  const AppRecord& record = appTable[index];
+  if (IsUnknownText(record.title)) {
+    char title[64];
+    GetAppTitle(hwnd, title, sizeof title);
+    if (!AppTableSetTitle(index, title)) ReportMemoryConflict();
+  }
+  if (IsUnknownText(record.path)) AppTableSetPath(index, fullPath);
+  SubclassWindow(hwnd, moduleName);
+  return 0;
 }
 
 namespace {
 
-void LoadMenuName(int32_t base, LanguageIndex language, char *buf) { LoadLocalString(base, language, buf, 64); }
+void LoadMenuName(int32_t base, LanguageIndex language, char* buf) {
+  LoadLocalString(base, language, buf, 64);
+}
 
 HMENU FindPaste(HMENU edit, LanguageIndex language) {
-    char paste[64];
-    LoadMenuName(IDS_PASTE, language, paste);
-    return paste[0] ? FindMenuItemExact(edit, paste, nullptr, nullptr) : nullptr;
+  char paste[64];
+  LoadMenuName(IDS_PASTE, language, paste);
+  return paste[0] ? FindMenuItemExact(edit, paste, nullptr, nullptr) : nullptr;
 }
 
 }  // namespace
 
 int32_t FindPasteMenuLanguage(HWND hwnd) {
-    if (!hwnd || !IsWindow(hwnd) || GetParent(hwnd)) return 0;
-    HMENU bar = GetMenu(hwnd);
-    if (!bar) return 0;
-    LanguageIndex firstSeen = -1;
-    for (LanguageIndex language : kTableLanguages) {
-        char file[64];
-        LoadMenuName(IDS_FILE, language, file);
-        bool haveFile = file[0] && FindMenuItemExact(bar, file, nullptr, nullptr);
-        if (!haveFile && language == kLangPortuguese) {
-            char alt[64];
-            LoadLocalString(IDS_FILE_ALT_PT, 0, alt, sizeof alt);
-            haveFile = alt[0] && FindMenuItemExact(bar, alt, nullptr, nullptr);
-        }
-        if (!haveFile) continue;
-        if (firstSeen < 0) firstSeen = language;
-
-        char editName[64];
-        LoadMenuName(IDS_EDIT, language, editName);
-        int32_t position = -1;
-        HMENU edit = editName[0] ? FindMenuItemExact(bar, editName, nullptr, &position) : nullptr;
-        // A command item named Edit has no submenu to look in.
-        if (!edit || edit == bar) continue;
-        bool havePaste = FindPaste(edit, language) != nullptr;
-        if (!havePaste) {
-            // Some applications fill their Edit menu only when it opens. One
-            // that does not answer in time is not known to have Paste: it is
-            // not listed, and not asked again for every other language.
-            DWORD_PTR ignored = 0;
-            if (!SendMessageTimeoutA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), position,
-                                     SMTO_ABORTIFHUNG | SMTO_NORMAL, kPeerReplyMs, &ignored))
-                return 0;
-            havePaste = FindPaste(edit, language) != nullptr;
-        }
-        if (havePaste) {
-            if (processState) processState->menuLanguage = language;
-            return 1;
-        }
+  if (!hwnd || !IsWindow(hwnd) || GetParent(hwnd)) return 0;
+  HMENU bar = GetMenu(hwnd);
+  if (!bar) return 0;
+  LanguageIndex firstSeen = -1;
+  for (LanguageIndex language : kTableLanguages) {
+    char file[64];
+    LoadMenuName(IDS_FILE, language, file);
+    bool haveFile = file[0] && FindMenuItemExact(bar, file, nullptr, nullptr);
+    if (!haveFile && language == kLangPortuguese) {
+      char alt[64];
+      LoadLocalString(IDS_FILE_ALT_PT, 0, alt, sizeof alt);
+      haveFile = alt[0] && FindMenuItemExact(bar, alt, nullptr, nullptr);
     }
-    if (firstSeen >= 0 && processState) processState->menuLanguage = firstSeen;
-    return 0;
+    if (!haveFile) continue;
+    if (firstSeen < 0) firstSeen = language;
+
+    char editName[64];
+    LoadMenuName(IDS_EDIT, language, editName);
+    int32_t position = -1;
+    HMENU edit = editName[0] ? FindMenuItemExact(bar, editName, nullptr, &position) : nullptr;
+    // A command item named Edit has no submenu to look in.
+    if (!edit || edit == bar) continue;
+    bool havePaste = FindPaste(edit, language) != nullptr;
+    if (!havePaste) {
+      // Some applications fill their Edit menu only when it opens. One
+      // that does not answer in time is not known to have Paste: it is
+      // not listed, and not asked again for every other language.
+      DWORD_PTR ignored = 0;
+      if (!SendMessageTimeoutA(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), position,
+                               SMTO_ABORTIFHUNG | SMTO_NORMAL, kPeerReplyMs, &ignored))
+        return 0;
+      havePaste = FindPaste(edit, language) != nullptr;
+    }
+    if (havePaste) {
+      if (processState) processState->menuLanguage = language;
+      return 1;
+    }
+  }
+  if (firstSeen >= 0 && processState) processState->menuLanguage = firstSeen;
+  return 0;
 }

@@ -21,5 +21,5 @@ int32_t FindPasteMenuLanguage(HWND hwnd);
 
 // Full module path of the module that created hwnd (size bytes, empty when
 // unknown) and its file-name part.
-void WindowModulePath(HWND hwnd, char *path, DWORD size);
-void WindowModuleName(HWND hwnd, char *name, DWORD size);
+void WindowModulePath(HWND hwnd, char* path, DWORD size);
+void WindowModuleName(HWND hwnd, char* name, DWORD size);

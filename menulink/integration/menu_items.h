@@ -15,14 +15,14 @@
 // item's popup, or menu itself for a command item. Null without a match,
 // for a null menu, or when the item count cannot be read; the
 // out-parameters are then left alone. id and position may be null.
-HMENU FindMenuItemExact(HMENU menu, const char *name, int32_t *id, int32_t *position);
+HMENU FindMenuItemExact(HMENU menu, const char* name, int32_t* id, int32_t* position);
 // The same, matching when the normalised text contains name (case-sensitive).
-HMENU FindMenuItemContaining(HMENU menu, const char *name, int32_t *id, int32_t *position);
+HMENU FindMenuItemContaining(HMENU menu, const char* name, int32_t* id, int32_t* position);
 
 // The per-process identifier map, cleared at every handled message.
 void ClearCommandIdMap();
 // Marks every identifier used in menu and its submenus.
-void MarkUsedCommandIds(HMENU menu, uint8_t *map);
+void MarkUsedCommandIds(HMENU menu, uint8_t* map);
 // A free identifier from 1500 to 2046 in the whole menu tree, 0 when none.
 uint32_t AllocateCommandId(HMENU menuBar);
 

@@ -63,12 +63,12 @@ int32_t OcrClient::Finish(HRESULT hr, int32_t value) {
 }
 
 // The local's name must not be one a wrapper uses for its arguments.
-#define OCR_CALL(name, format, ...)                                                                 \
-  do {                                                                                              \
-    int32_t answer_ = -1;                                                                           \
-    HRESULT hr_ = InvokeByName(dispatch, DISPATCH_METHOD, &answer_, nullptr, nullptr, name,         \
-                               format __VA_OPT__(, ) __VA_ARGS__);                                  \
-    return Finish(hr_, answer_);                                                                    \
+#define OCR_CALL(name, format, ...)                                                         \
+  do {                                                                                      \
+    int32_t answer_ = -1;                                                                   \
+    HRESULT hr_ = InvokeByName(dispatch, DISPATCH_METHOD, &answer_, nullptr, nullptr, name, \
+                               format __VA_OPT__(, ) __VA_ARGS__);                          \
+    return Finish(hr_, answer_);                                                            \
   } while (0)
 
 namespace {

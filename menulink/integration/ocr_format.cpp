@@ -7,9 +7,10 @@ struct LetterType {
   uint16_t type;
 };
 constexpr LetterType kLetterTypes[] = {
-    {'i', 2 /* VT_I2 */},       {'I', 3 /* VT_I4 */},    {'r', 4 /* VT_R4 */},      {'R', 5 /* VT_R8 */},
-    {'c', 6 /* VT_CY */},       {'d', 7 /* VT_DATE */},  {'s', 8 /* VT_BSTR */},    {'S', 8 /* VT_BSTR */},
-    {'D', 9 /* VT_DISPATCH */}, {'e', 10 /* VT_ERROR */}, {'b', 11 /* VT_BOOL */},  {'v', 12 /* VT_VARIANT */},
+    {'i', 2 /* VT_I2 */},       {'I', 3 /* VT_I4 */},         {'r', 4 /* VT_R4 */},
+    {'R', 5 /* VT_R8 */},       {'c', 6 /* VT_CY */},         {'d', 7 /* VT_DATE */},
+    {'s', 8 /* VT_BSTR */},     {'S', 8 /* VT_BSTR */},       {'D', 9 /* VT_DISPATCH */},
+    {'e', 10 /* VT_ERROR */},   {'b', 11 /* VT_BOOL */},      {'v', 12 /* VT_VARIANT */},
     {'U', 13 /* VT_UNKNOWN */}, {'A', 0x2000 /* VT_ARRAY */},
 };
 }  // namespace

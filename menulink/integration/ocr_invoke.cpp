@@ -32,42 +32,88 @@ HRESULT ConvertItem(const OcrFormatItem& item, va_list& args, VARIANTARG* v, BST
     return S_OK;
   }
   switch (item.letter) {
-    case 'i': v->vt = VT_I2; v->iVal = static_cast<SHORT>(va_arg(args, int)); break;
-    case 'I': v->vt = VT_I4; v->lVal = va_arg(args, int32_t); break;
-    case 'r': v->vt = VT_R4; v->fltVal = static_cast<float>(va_arg(args, double)); break;
-    case 'R': v->vt = VT_R8; v->dblVal = va_arg(args, double); break;
-    case 'c': v->vt = VT_CY; v->cyVal = va_arg(args, CY); break;
-    case 'd': v->vt = VT_DATE; v->date = va_arg(args, double); break;
+    case 'i':
+      v->vt = VT_I2;
+      v->iVal = static_cast<SHORT>(va_arg(args, int));
+      break;
+    case 'I':
+      v->vt = VT_I4;
+      v->lVal = va_arg(args, int32_t);
+      break;
+    case 'r':
+      v->vt = VT_R4;
+      v->fltVal = static_cast<float>(va_arg(args, double));
+      break;
+    case 'R':
+      v->vt = VT_R8;
+      v->dblVal = va_arg(args, double);
+      break;
+    case 'c':
+      v->vt = VT_CY;
+      v->cyVal = va_arg(args, CY);
+      break;
+    case 'd':
+      v->vt = VT_DATE;
+      v->date = va_arg(args, double);
+      break;
     case 's': {
       const wchar_t* text = va_arg(args, const wchar_t*);
       BSTR b = SysAllocString(text);
-      if (!b && text) { v->vt = VT_EMPTY; return E_OUTOFMEMORY; }
-      v->vt = VT_BSTR; v->bstrVal = b; *owned = b;
+      if (!b && text) {
+        v->vt = VT_EMPTY;
+        return E_OUTOFMEMORY;
+      }
+      v->vt = VT_BSTR;
+      v->bstrVal = b;
+      *owned = b;
       break;
     }
     case 'S': {
       wchar_t* wide = WidenAnsi(va_arg(args, const char*));
       BSTR b = wide ? SysAllocString(wide) : nullptr;
       free(wide);
-      if (!b) { v->vt = VT_EMPTY; return E_OUTOFMEMORY; }
-      v->vt = VT_BSTR; v->bstrVal = b; *owned = b;
+      if (!b) {
+        v->vt = VT_EMPTY;
+        return E_OUTOFMEMORY;
+      }
+      v->vt = VT_BSTR;
+      v->bstrVal = b;
+      *owned = b;
       break;
     }
-    case 'D': v->vt = VT_DISPATCH; v->pdispVal = va_arg(args, IDispatch*); break;
-    case 'e': v->vt = VT_ERROR; v->scode = va_arg(args, int32_t); break;
-    case 'b': v->vt = VT_BOOL; v->boolVal = va_arg(args, int) ? VARIANT_TRUE : VARIANT_FALSE; break;
-    case 'v': *v = va_arg(args, VARIANT); break;
-    case 'U': v->vt = VT_UNKNOWN; v->punkVal = va_arg(args, IUnknown*); break;
-    case 'A': v->vt = VT_ARRAY; v->parray = va_arg(args, SAFEARRAY*); break;
-    default: return E_INVALIDARG;
+    case 'D':
+      v->vt = VT_DISPATCH;
+      v->pdispVal = va_arg(args, IDispatch*);
+      break;
+    case 'e':
+      v->vt = VT_ERROR;
+      v->scode = va_arg(args, int32_t);
+      break;
+    case 'b':
+      v->vt = VT_BOOL;
+      v->boolVal = va_arg(args, int) ? VARIANT_TRUE : VARIANT_FALSE;
+      break;
+    case 'v':
+      *v = va_arg(args, VARIANT);
+      break;
+    case 'U':
+      v->vt = VT_UNKNOWN;
+      v->punkVal = va_arg(args, IUnknown*);
+      break;
+    case 'A':
+      v->vt = VT_ARRAY;
+      v->parray = va_arg(args, SAFEARRAY*);
+      break;
+    default:
+      return E_INVALIDARG;
   }
   return S_OK;
 }
 
 }  // namespace
 
-HRESULT InvokeByNameV(IDispatch* target, WORD flags, int32_t* result, EXCEPINFO* exception,
-                      UINT* argError, const wchar_t* name, const char* format, va_list args) {
+HRESULT InvokeByNameV(IDispatch* target, WORD flags, int32_t* result, EXCEPINFO* exception, UINT* argError,
+                      const wchar_t* name, const char* format, va_list args) {
   if (!target) return E_INVALIDARG;
   DISPID id = 0;
   LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
@@ -131,8 +177,8 @@ HRESULT InvokeByNameV(IDispatch* target, WORD flags, int32_t* result, EXCEPINFO*
   return hr;
 }
 
-HRESULT InvokeByName(IDispatch* target, WORD flags, int32_t* result, EXCEPINFO* exception,
-                     UINT* argError, const wchar_t* name, const char* format, ...) {
+HRESULT InvokeByName(IDispatch* target, WORD flags, int32_t* result, EXCEPINFO* exception, UINT* argError,
+                     const wchar_t* name, const char* format, ...) {
   va_list args;
   va_start(args, format);
   HRESULT hr = InvokeByNameV(target, flags, result, exception, argError, name, format, args);

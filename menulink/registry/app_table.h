@@ -12,29 +12,29 @@
 
 // Appends a record parsed from a record text, enabled 1. 1, or 0 on a full
 // table (message 320) or a failed wait.
-int32_t AppTableAppendRecord(const char *recordText);
+int32_t AppTableAppendRecord(const char* recordText);
 
 // Adds a record with enabled 0 and returns its slot; -1 on a failed wait or
 // when the table is full with no free slot (message 320). The title comes
 // from the window (GetAppTitle), "unknown" without one.
-int32_t AppTableAdd(HWND hwnd, const char *module, const char *path);
+int32_t AppTableAdd(HWND hwnd, const char* module, const char* path);
 
 // Sets *index to the first slot whose module (title) equals name ignoring
 // case, or -1; a module name is compared as the table stores it, cut to 15
 // characters. 1, or 0 on a failed wait with *index unchanged;
 // AppTableFindByModule then shows message 317 with the name.
-int32_t AppTableFindByModule(const char *module, int32_t *index);
-int32_t AppTableFindByTitle(const char *title, int32_t *index);
+int32_t AppTableFindByModule(const char* module, int32_t* index);
+int32_t AppTableFindByTitle(const char* title, int32_t* index);
 
 // 1 when an enabled record may belong to module, read without the lock (a
 // snapshot): the cheap test before a lookup that waits for the mutex.
-int32_t AppTableMayServe(const char *module);
+int32_t AppTableMayServe(const char* module);
 
-int32_t AppTableSetTitle(int32_t index, const char *text);
-int32_t AppTableSetPath(int32_t index, const char *text);
+int32_t AppTableSetTitle(int32_t index, const char* text);
+int32_t AppTableSetPath(int32_t index, const char* text);
 // Copies the slot's path into buf (bufSize bytes, cut to fit; pass at least
 // 264 to get any path whole).
-int32_t AppTableGetPath(int32_t index, char *buf, DWORD bufSize = 264);
+int32_t AppTableGetPath(int32_t index, char* buf, DWORD bufSize = 264);
 int32_t AppTableEnable(int32_t index);
 int32_t AppTableDisable(int32_t index);
 int32_t AppTableSetRunning(int32_t index);
@@ -54,4 +54,4 @@ DWORD AppTableLock();
 BOOL AppTableUnlock();
 
 // Title under which an application is shown, from one of its windows' text.
-void GetAppTitle(HWND hwnd, char *buf, int max);
+void GetAppTitle(HWND hwnd, char* buf, int max);

@@ -26,7 +26,7 @@ void ReportMemoryConflict();
 
 // Loads string base + 2000 * language from the library's own module into buf
 // with LoadStringA; returns its length (0 when it does not exist).
-int LoadLocalString(int32_t base, int32_t language, char *buf, int bufSize);
+int LoadLocalString(int32_t base, int32_t language, char* buf, int bufSize);
 
 // Reads the capture switch; called at attach.
 void InitMessageCapture();

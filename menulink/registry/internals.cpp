@@ -5,39 +5,28 @@
 #include "menulink/registry/persistence.h"
 
 namespace {
-int32_t GetPathAdapter(int32_t index, char *buf, DWORD size) { return AppTableGetPath(index, buf, size); }
-int32_t InstallPathAdapter(const char *name, char *buf, DWORD size) { return GetInstallPath(name, buf, size); }
+int32_t GetPathAdapter(int32_t index, char* buf, DWORD size) { return AppTableGetPath(index, buf, size); }
+int32_t InstallPathAdapter(const char* name, char* buf, DWORD size) {
+  return GetInstallPath(name, buf, size);
+}
 int32_t UILanguageAdapter() { return GetUILanguage(); }
 
 const MenulinkInternalsTable internalsTable = {
-    kInternalsVersion,
-    (int32_t)sizeof(MenulinkInternalsTable),
-    &sharedData,
-    &appTable,
-    &processState,
-    AppTableAppendRecord,
-    AppTableAdd,
-    AppTableFindByModule,
-    AppTableFindByTitle,
-    AppTableSetTitle,
-    AppTableSetPath,
-    GetPathAdapter,
-    AppTableEnable,
-    AppTableDisable,
-    AppTableSetRunning,
-    AppTableClearRunning,
-    AppTableIsEnabled,
-    AppTableLock,
-    AppTableUnlock,
-    SaveAppListByValues,
-    SaveAppListByKey,
-    InstallPathAdapter,
-    FindIniAppNumber,
-    UILanguageAdapter,
-    ShowErrorMessage,
-    LoadLocalString,
+    kInternalsVersion,   (int32_t)sizeof(MenulinkInternalsTable),
+    &sharedData,         &appTable,
+    &processState,       AppTableAppendRecord,
+    AppTableAdd,         AppTableFindByModule,
+    AppTableFindByTitle, AppTableSetTitle,
+    AppTableSetPath,     GetPathAdapter,
+    AppTableEnable,      AppTableDisable,
+    AppTableSetRunning,  AppTableClearRunning,
+    AppTableIsEnabled,   AppTableLock,
+    AppTableUnlock,      SaveAppListByValues,
+    SaveAppListByKey,    InstallPathAdapter,
+    FindIniAppNumber,    UILanguageAdapter,
+    ShowErrorMessage,    LoadLocalString,
     GetAppTitle,
 };
 }  // namespace
 
-extern "C" const MenulinkInternalsTable *WINAPI MenulinkInternals() { return &internalsTable; }
+extern "C" const MenulinkInternalsTable* WINAPI MenulinkInternals() { return &internalsTable; }

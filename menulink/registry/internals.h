@@ -14,34 +14,34 @@
 constexpr int32_t kInternalsVersion = 1;
 
 struct MenulinkInternalsTable {
-    int32_t version;
-    int32_t size;
-    SharedSection *shared;
-    AppRecord *const *table;  // this process's view
-    ProcessState *const *state;
-    int32_t (*appendRecord)(const char *);
-    int32_t (*add)(HWND, const char *, const char *);
-    int32_t (*findByModule)(const char *, int32_t *);
-    int32_t (*findByTitle)(const char *, int32_t *);
-    int32_t (*setTitle)(int32_t, const char *);
-    int32_t (*setPath)(int32_t, const char *);
-    int32_t (*getPath)(int32_t, char *, DWORD);
-    int32_t (*enable)(int32_t);
-    int32_t (*disable)(int32_t);
-    int32_t (*setRunning)(int32_t);
-    int32_t (*clearRunning)(int32_t);
-    int32_t (*isEnabled)(int32_t);
-    DWORD (*lock)();
-    BOOL (*unlock)();
-    void (*saveByValues)();
-    int32_t (*saveByKey)();
-    int32_t (*getInstallPath)(const char *, char *, DWORD);
-    int32_t (*findIniAppNumber)(const char *);
-    int32_t (*getUILanguage)();
-    void (*showErrorMessage)(HWND, int32_t, ...);
-    int (*loadLocalString)(int32_t, int32_t, char *, int);
-    void (*getAppTitle)(HWND, char *, int);
+  int32_t version;
+  int32_t size;
+  SharedSection* shared;
+  AppRecord* const* table;  // this process's view
+  ProcessState* const* state;
+  int32_t (*appendRecord)(const char*);
+  int32_t (*add)(HWND, const char*, const char*);
+  int32_t (*findByModule)(const char*, int32_t*);
+  int32_t (*findByTitle)(const char*, int32_t*);
+  int32_t (*setTitle)(int32_t, const char*);
+  int32_t (*setPath)(int32_t, const char*);
+  int32_t (*getPath)(int32_t, char*, DWORD);
+  int32_t (*enable)(int32_t);
+  int32_t (*disable)(int32_t);
+  int32_t (*setRunning)(int32_t);
+  int32_t (*clearRunning)(int32_t);
+  int32_t (*isEnabled)(int32_t);
+  DWORD (*lock)();
+  BOOL (*unlock)();
+  void (*saveByValues)();
+  int32_t (*saveByKey)();
+  int32_t (*getInstallPath)(const char*, char*, DWORD);
+  int32_t (*findIniAppNumber)(const char*);
+  int32_t (*getUILanguage)();
+  void (*showErrorMessage)(HWND, int32_t, ...);
+  int (*loadLocalString)(int32_t, int32_t, char*, int);
+  void (*getAppTitle)(HWND, char*, int);
 };
 
-extern "C" const MenulinkInternalsTable *WINAPI MenulinkInternals();
-using MenulinkInternalsProc = const MenulinkInternalsTable *(WINAPI *)();
+extern "C" const MenulinkInternalsTable* WINAPI MenulinkInternals();
+using MenulinkInternalsProc = const MenulinkInternalsTable*(WINAPI*)();

@@ -9,8 +9,8 @@
 
 extern "C" {
 void WINAPI GTGetModules(ModuleEnumCallback callback);
-void WINAPI GTRegisterNewApp(const char *name);
-void WINAPI GTUnregisterApp(const char *name);
+void WINAPI GTRegisterNewApp(const char* name);
+void WINAPI GTUnregisterApp(const char* name);
 int32_t WINAPI GTListUpdate(int32_t save);
 int32_t WINAPI GTShutDown();
 int32_t WINAPI GTDisableGlyphtap();

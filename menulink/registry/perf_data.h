@@ -11,31 +11,31 @@
 // counter name) for the first pair whose name equals name exactly. On a
 // match the index text is copied into indexOut (cut to outSize) and true is
 // returned; a name that is not in the list gives false.
-bool PerfCounterListFind(const char *list, std::size_t listBytes, const char *name, char *indexOut,
+bool PerfCounterListFind(const char* list, std::size_t listBytes, const char* name, char* indexOut,
                          std::size_t outSize);
 
 enum class PerfLookup {
-    Found,      // the process id was in the object; name set
-    NotFound,   // the object is there, the process id is not
-    NoProcess,  // no object of that index, no "ID Process" counter, or a malformed block
+  Found,      // the process id was in the object; name set
+  NotFound,   // the object is there, the process id is not
+  NoProcess,  // no object of that index, no "ID Process" counter, or a malformed block
 };
 
 // Where the instance name lies in the block: UTF-16 code units, without
 // the terminator.
 struct PerfInstanceName {
-    std::size_t offset = 0;
-    std::size_t units = 0;
+  std::size_t offset = 0;
+  std::size_t units = 0;
 };
 
 // Looks for pid in the first object of a PERF_DATA_BLOCK (that object must
 // carry objectIndex) through the counter whose title index is
 // idCounterIndex.
-PerfLookup PerfFindProcessInBlock(const std::uint8_t *block, std::size_t size, std::uint32_t objectIndex,
-                                  std::uint32_t idCounterIndex, std::uint32_t pid, PerfInstanceName *name);
+PerfLookup PerfFindProcessInBlock(const std::uint8_t* block, std::size_t size, std::uint32_t objectIndex,
+                                  std::uint32_t idCounterIndex, std::uint32_t pid, PerfInstanceName* name);
 
 // The name as 8-bit text, code units above 255 as '?'; for tests and for
 // platforms without a code page conversion.
-void PerfNameToLatin1(const std::uint8_t *block, std::size_t size, const PerfInstanceName &name, char *out,
+void PerfNameToLatin1(const std::uint8_t* block, std::size_t size, const PerfInstanceName& name, char* out,
                       std::size_t outSize);
 
 // Layout of the platform's structures (little-endian, the same on 32- and

@@ -10,19 +10,19 @@
 #include "menulink/registry/app_record.h"
 
 // Called once per listed name; the name is valid only during the call.
-using ModuleEnumCallback = void(WINAPI *)(const char *name, int32_t flag);
+using ModuleEnumCallback = void(WINAPI*)(const char* name, int32_t flag);
 
 // Per-process list of candidates, in the order of appending; freed only by
 // RunningListFree (GTListUpdate).
 struct RunningAppNode {
-    char module[kModuleSize];
-    char title[kTitleSize];
-    int32_t enabled;
-    RunningAppNode *next;
+  char module[kModuleSize];
+  char title[kTitleSize];
+  int32_t enabled;
+  RunningAppNode* next;
 };
-extern RunningAppNode *runningList;
+extern RunningAppNode* runningList;
 
-void RunningListAppend(const char *module, const char *title, int32_t flag);
+void RunningListAppend(const char* module, const char* title, int32_t flag);
 void RunningListFree();
 
 // Whether a top-level window is listed at all (nonzero): the menu layer
@@ -36,7 +36,7 @@ void ListCompanionApps(ModuleEnumCallback callback);
 
 // Longest wait for the companion's "AppsDone".
 constexpr DWORD kAppsDoneWaitMs = 10000;
-constexpr const char *kCompanionClass = "Korvane.Glyphtap16";
+constexpr const char* kCompanionClass = "Korvane.Glyphtap16";
 
 // Longest wait for another program's window to answer a message: a hung
 // application must not freeze the caller.
@@ -44,4 +44,4 @@ constexpr UINT kPeerReplyMs = 2000;
 
 // SendMessageA with that bound. False when the window did not answer (hung,
 // gone, or too slow); *result is then 0.
-bool SendToPeer(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT *result = nullptr);
+bool SendToPeer(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result = nullptr);

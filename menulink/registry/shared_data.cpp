@@ -10,8 +10,8 @@
 // loader maps shared.
 __attribute__((section(".sdata"), shared)) SharedSection sharedData = {};
 
-AppRecord *appTable = nullptr;
-ProcessState *processState = nullptr;
+AppRecord* appTable = nullptr;
+ProcessState* processState = nullptr;
 HANDLE tableMutex = nullptr;
 HANDLE tableMapping = nullptr;
 
@@ -21,65 +21,65 @@ HGLOBAL processStateMemory = nullptr;
 }  // namespace
 
 void SharedDataRelease() {
-    if (processStateMemory) {
-        GlobalUnlock(processStateMemory);
-        GlobalFree(processStateMemory);
-        processStateMemory = nullptr;
-    }
-    processState = nullptr;
-    if (appTable) {
-        UnmapViewOfFile(appTable);
-        appTable = nullptr;
-    }
-    if (tableMapping) {
-        CloseHandle(tableMapping);
-        tableMapping = nullptr;
-    }
-    if (tableMutex) {
-        CloseHandle(tableMutex);
-        tableMutex = nullptr;
-    }
+  if (processStateMemory) {
+    GlobalUnlock(processStateMemory);
+    GlobalFree(processStateMemory);
+    processStateMemory = nullptr;
+  }
+  processState = nullptr;
+  if (appTable) {
+    UnmapViewOfFile(appTable);
+    appTable = nullptr;
+  }
+  if (tableMapping) {
+    CloseHandle(tableMapping);
+    tableMapping = nullptr;
+  }
+  if (tableMutex) {
+    CloseHandle(tableMutex);
+    tableMutex = nullptr;
+  }
 }
 
 bool SharedDataAttach(HINSTANCE instance) {
-    ownModule = instance;
-    InitMessageCapture();
+  ownModule = instance;
+  InitMessageCapture();
 
-    tableMutex = CreateMutexA(nullptr, FALSE, "lxdirect_mutex");
-    if (!tableMutex) return false;
+  tableMutex = CreateMutexA(nullptr, FALSE, "lxdirect_mutex");
+  if (!tableMutex) return false;
 
-    tableMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kAppTableBytes,
-                                      "GLYPHTAP_MAP_OBJECT");
-    if (!tableMapping) {
-        SharedDataRelease();
-        return false;
-    }
-    bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+  tableMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kAppTableBytes,
+                                    "GLYPHTAP_MAP_OBJECT");
+  if (!tableMapping) {
+    SharedDataRelease();
+    return false;
+  }
+  bool created = GetLastError() != ERROR_ALREADY_EXISTS;
 
-    appTable = static_cast<AppRecord *>(MapViewOfFile(tableMapping, FILE_MAP_WRITE, 0, 0, 0));
-    if (!appTable) {
-        SharedDataRelease();
-        return false;
-    }
+  appTable = static_cast<AppRecord*>(MapViewOfFile(tableMapping, FILE_MAP_WRITE, 0, 0, 0));
+  if (!appTable) {
+    SharedDataRelease();
+    return false;
+  }
 
-    processStateMemory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(ProcessState));
-    if (processStateMemory) processState = static_cast<ProcessState *>(GlobalLock(processStateMemory));
-    if (!processState) {
-        SharedDataRelease();
-        return false;
-    }
-    processState->stopHooking = 0;
-    processState->acquireBusy = 0;
-    processState->menuLanguage = 0;
+  processStateMemory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(ProcessState));
+  if (processStateMemory) processState = static_cast<ProcessState*>(GlobalLock(processStateMemory));
+  if (!processState) {
+    SharedDataRelease();
+    return false;
+  }
+  processState->stopHooking = 0;
+  processState->acquireBusy = 0;
+  processState->menuLanguage = 0;
 
-    // A fresh mapping is an empty table, whatever a failed earlier load
-    // left in the shared count.
-    if (created) sharedData.appCount = 0;
-    if (created && !AppTableLoadFromRegistry()) {
-        SharedDataRelease();
-        return false;
-    }
-    return true;
+  // A fresh mapping is an empty table, whatever a failed earlier load
+  // left in the shared count.
+  if (created) sharedData.appCount = 0;
+  if (created && !AppTableLoadFromRegistry()) {
+    SharedDataRelease();
+    return false;
+  }
+  return true;
 }
 
 HINSTANCE MenulinkModule() { return ownModule; }

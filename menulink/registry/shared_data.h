@@ -11,11 +11,11 @@
 // The library's shared data section: mapped shared into every process that
 // loads the library, all zeros when the first one does. Fields in order.
 struct SharedSection {
-    HHOOK hookHandle;                 // stored by GTHook
-    HMODULE moduleHandle;             // set by the first loader of the table
-    int32_t appCount;                 // table slots in use, 0 to MAX_APPS
-    volatile LONG hookedWindowCount;  // interlocked only
-    int32_t featureDisabled;          // 1 after GTDisableGlyphtap
+  HHOOK hookHandle;                 // stored by GTHook
+  HMODULE moduleHandle;             // set by the first loader of the table
+  int32_t appCount;                 // table slots in use, 0 to MAX_APPS
+  volatile LONG hookedWindowCount;  // interlocked only
+  int32_t featureDisabled;          // 1 after GTDisableGlyphtap
 };
 
 extern SharedSection sharedData;
@@ -23,8 +23,8 @@ extern SharedSection sharedData;
 // Per process (ordinary data). appTable is this process's view of the
 // mapping; processState the locked ProcessState block. Both are null before
 // attach and after detach.
-extern AppRecord *appTable;
-extern ProcessState *processState;
+extern AppRecord* appTable;
+extern ProcessState* processState;
 // This process's handles of the table's mutex and mapping.
 extern HANDLE tableMutex;
 extern HANDLE tableMapping;
@@ -43,4 +43,4 @@ constexpr DWORD kTableWaitMs = 5000;
 
 // Class name of the controller's window, told by WM_CLOSE when the last
 // window is released while the feature is off.
-constexpr const char *kControllerClass = "Korvane.Glyphtap32";
+constexpr const char* kControllerClass = "Korvane.Glyphtap32";

@@ -50,9 +50,9 @@ constexpr LanguageIndex kLangPortuguese = 15;
 constexpr LanguageIndex kTableLanguages[] = {0, 1, 2, 4, 5, 6, 8, 15};
 
 constexpr bool LanguageHasStrings(LanguageIndex l) {
-    for (LanguageIndex x : kTableLanguages)
-        if (x == l) return true;
-    return false;
+  for (LanguageIndex x : kTableLanguages)
+    if (x == l) return true;
+  return false;
 }
 
 constexpr int32_t StringId(int32_t base, LanguageIndex l) { return base + IDS_LANGUAGE_STRIDE * l; }

@@ -21,7 +21,9 @@ constexpr int kList1Id = kIdForm2List1;
 constexpr int kClientWidth = 3885, kClientHeight = 4725;  // twips
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
-struct Rect { int left, top, width, height; };
+struct Rect {
+  int left, top, width, height;
+};
 
 struct Form2 {
   HWND wnd = nullptr;
@@ -142,10 +144,9 @@ bool RegisterClasses() {
 
 HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, const Rect& r,
            int id) {
-  HWND h = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, Px(r.left), Px(r.top),
-                           Px(r.width), Px(r.height), parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                           nullptr);
+  HWND h = CreateWindowExW(
+      exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, Px(r.left), Px(r.top), Px(r.width), Px(r.height),
+      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (h && g_form.font) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(g_form.font), FALSE);
   return h;
 }
@@ -154,7 +155,8 @@ void CreateControls() {
   HWND w = g_form.wnd;
   // Created in tab order: Frame5, Frame4, Command1, Text1, Frame1, List1.
   auto frame = [&](int k) {
-    g_form.frames[k] = Child(w, L"BUTTON", kFrameTexts[k], BS_GROUPBOX | WS_CLIPCHILDREN, 0, kFrameRects[k], 0);
+    g_form.frames[k] =
+        Child(w, L"BUTTON", kFrameTexts[k], BS_GROUPBOX | WS_CLIPCHILDREN, 0, kFrameRects[k], 0);
     if (g_form.frames[k]) {
       auto old = reinterpret_cast<WNDPROC>(
           SetWindowLongPtrW(g_form.frames[k], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameProc)));
@@ -165,8 +167,8 @@ void CreateControls() {
   };
   frame(0);
   frame(1);
-  g_form.command1 = Child(w, L"BUTTON", L"ABORT", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, {1320, 4320, 1215, 375},
-                          kCommand1Id);
+  g_form.command1 =
+      Child(w, L"BUTTON", L"ABORT", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, {1320, 4320, 1215, 375}, kCommand1Id);
   g_form.text1 = Child(w, L"EDIT", L"", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE,
                        {120, 1680, 3615, 285}, kText1Id);
   frame(2);
@@ -190,7 +192,8 @@ bool Form2Load(SessionHost& host) {
   g_form.font = MessageFont();
   RECT r{0, 0, Px(kClientWidth), Px(kClientHeight)};
   AdjustWindowRectEx(&r, kStyle, FALSE, 0);
-  SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CreateControls();
   return true;
 }
@@ -275,7 +278,8 @@ int Form2BarPixels(int bar) {
 }
 
 void Form2SetPosition(int left, int top) {
-  if (g_form.wnd) SetWindowPos(g_form.wnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (g_form.wnd)
+    SetWindowPos(g_form.wnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form2SetButtonCaption(const std::wstring& caption) {

@@ -13,11 +13,11 @@
 class SessionHost {
  public:
   virtual Form1State& State() = 0;
-  virtual CdReader& Reader() = 0;       // ACD1
-  virtual Mp3Encoder& Encoder() = 0;    // Mp3Enc1
-  virtual CddbClient& Cddb() = 0;       // CdBase1
+  virtual CdReader& Reader() = 0;     // ACD1
+  virtual Mp3Encoder& Encoder() = 0;  // Mp3Enc1
+  virtual CddbClient& Cddb() = 0;     // CdBase1
 
-  virtual int TrackListCount() = 0;     // List1 entries
+  virtual int TrackListCount() = 0;  // List1 entries
   virtual bool TrackListSelected(int index) = 0;
   virtual int TrackListSelectedCount() = 0;
   virtual std::wstring OutputFolder() = 0;  // Dir1's path, read each time

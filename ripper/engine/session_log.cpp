@@ -29,8 +29,7 @@ std::string ToAnsi(const std::wstring& text) {
                               nullptr);
   if (n <= 0) return {};
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                      nullptr);
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
 }
 
@@ -63,7 +62,8 @@ long long DiskSessionFiles::FileSize(const std::wstring& path) {
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return -1;
-  return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) |
+                                data.nFileSizeLow);
 }
 
 bool DiskSessionFiles::Delete(const std::wstring& path) {

@@ -8,8 +8,8 @@ bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 bool IsForbidden(wchar_t c) {
-  return c < 0x20 || c == L'\\' || c == L'/' || c == L':' || c == L'*' || c == L'?' ||
-         c == L'"' || c == L'<' || c == L'>' || c == L'|';
+  return c < 0x20 || c == L'\\' || c == L'/' || c == L':' || c == L'*' || c == L'?' || c == L'"' ||
+         c == L'<' || c == L'>' || c == L'|';
 }
 
 }  // namespace

@@ -42,8 +42,8 @@ bool UiDispatchInit() {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = kClassName;
   RegisterClassW(&wc);  // fails harmlessly when already registered
-  HWND hwnd = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              wc.hInstance, nullptr);
+  HWND hwnd =
+      CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   if (!hwnd) return false;
   g_uiThread = GetCurrentThreadId();
   g_window.store(hwnd);

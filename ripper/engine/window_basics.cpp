@@ -26,7 +26,8 @@ std::wstring WindowText(HWND w) {
   return s;
 }
 
-bool RegisterFormClass(const wchar_t* name, WNDPROC proc, const wchar_t* cursor, HICON icon, HICON smallIcon) {
+bool RegisterFormClass(const wchar_t* name, WNDPROC proc, const wchar_t* cursor, HICON icon,
+                       HICON smallIcon) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = proc;

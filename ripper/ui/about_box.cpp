@@ -96,8 +96,7 @@ bool StartProgram(const std::wstring& path) {
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi))
+  if (!CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return false;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
@@ -111,19 +110,17 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       SetWindowTextW(dlg, (std::wstring(L"About ") + kAppTitle).c_str());
       code_dialog::SizeAndCentre(dlg, 5790, 5340);
       const int dpi = ScreenDpi();
-      code_dialog::AddControl(dlg, kIdAboutImage1, L"STATIC", L"", SS_OWNERDRAW, 120, 160, 1500,
-                              4665);
+      code_dialog::AddControl(dlg, kIdAboutImage1, L"STATIC", L"", SS_OWNERDRAW, 120, 160, 1500, 4665);
       HWND label1 = code_dialog::AddControl(dlg, kIdAboutLabel1, L"STATIC", L"App Info",
                                             SS_LEFT | SS_NOPREFIX, 1800, 240, 3855, 300);
       SetWindowTextW(label1, AboutLabelText().c_str());
       AutoSize(label1, TwipsToPixels(3855, dpi));
       // The project has no public contact address: no mail link rather
       // than one to a placeholder.
-      HWND ok = code_dialog::AddControl(dlg, IDOK, L"BUTTON", L"OK",
-                                        BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 4440, 4920,
-                                        1260, 345);
-      code_dialog::AddControl(dlg, kIdAboutSysInfo, L"BUTTON", L"&System Info...",
-                              BS_PUSHBUTTON | WS_TABSTOP, 3120, 4920, 1245, 345);
+      HWND ok = code_dialog::AddControl(dlg, IDOK, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
+                                        4440, 4920, 1260, 345);
+      code_dialog::AddControl(dlg, kIdAboutSysInfo, L"BUTTON", L"&System Info...", BS_PUSHBUTTON | WS_TABSTOP,
+                              3120, 4920, 1245, 345);
       SetFocus(ok);
       return FALSE;
     }
@@ -176,8 +173,7 @@ std::wstring AboutLabelText() {
          L"\r\rMP3 encoding by the LAME library (LGPL).";
 }
 
-bool GetKeyValue(HKEY root, const std::wstring& keyName, const std::wstring& valueName,
-                 std::wstring& value) {
+bool GetKeyValue(HKEY root, const std::wstring& keyName, const std::wstring& valueName, std::wstring& value) {
   HKEY key = nullptr;
   // Read access only: full access is refused to users without administrator
   // rights, which would make System Information unavailable to them.
@@ -188,8 +184,8 @@ bool GetKeyValue(HKEY root, const std::wstring& keyName, const std::wstring& val
   std::vector<wchar_t> buf(1024, L'\0');
   DWORD type = 0;
   DWORD bytes = DWORD(buf.size() * sizeof(wchar_t));
-  if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
-                       &bytes) != ERROR_SUCCESS) {
+  if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &bytes) !=
+      ERROR_SUCCESS) {
     RegCloseKey(key);
     value.clear();
     return false;
@@ -213,12 +209,10 @@ void StartSysInfo(HWND owner) {
     if (!StartProgram(path)) ShowUserMessage(owner, kSysInfoUnavailable);
     return;
   }
-  if (GetKeyValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO",
-                  path)) {
+  if (GetKeyValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO", path)) {
     const std::wstring exe = path + L"\\MSINFO32.EXE";
     const DWORD attrs = GetFileAttributesW(exe.c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY) && StartProgram(exe))
-      return;
+    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY) && StartProgram(exe)) return;
   }
   ShowUserMessage(owner, kSysInfoUnavailable);
 }

@@ -15,7 +15,6 @@ std::wstring AboutLabelText();
 
 // Reads a registry value as text (REG_SZ as stored, REG_DWORD in decimal,
 // other types leave value as it was). Opens the key for reading only.
-bool GetKeyValue(HKEY root, const std::wstring& keyName, const std::wstring& valueName,
-                 std::wstring& value);
+bool GetKeyValue(HKEY root, const std::wstring& keyName, const std::wstring& valueName, std::wstring& value);
 // Finds and starts System Information; shows the message when it cannot.
 void StartSysInfo(HWND owner);

@@ -84,8 +84,8 @@ void Command7Flow(Form1& form) {
     return;
   }
 
-  const int answer = ShowUserMessage(Form3Window(),
-                                     L"Is this the CD you have in the Drive ?\n" + title, MB_YESNO);
+  const int answer =
+      ShowUserMessage(Form3Window(), L"Is this the CD you have in the Drive ?\n" + title, MB_YESNO);
   BackToMainWindow(form);
 
   if (answer != IDYES) {

@@ -36,14 +36,13 @@ void SizeAndCentre(HWND dlg, int widthTwips, int heightTwips) {
                work.top + (work.bottom - work.top - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HWND AddControl(HWND dlg, int id, const wchar_t* cls, const wchar_t* text, DWORD style, int left,
-                int top, int width, int height, DWORD exStyle) {
+HWND AddControl(HWND dlg, int id, const wchar_t* cls, const wchar_t* text, DWORD style, int left, int top,
+                int width, int height, DWORD exStyle) {
   const int dpi = ScreenDpi();
-  HWND c = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style,
-                           TwipsToPixels(left, dpi), TwipsToPixels(top, dpi),
-                           TwipsToPixels(width, dpi), TwipsToPixels(height, dpi), dlg,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), nullptr);
+  HWND c =
+      CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, TwipsToPixels(left, dpi),
+                      TwipsToPixels(top, dpi), TwipsToPixels(width, dpi), TwipsToPixels(height, dpi), dlg,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (c) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont()), FALSE);
   return c;
 }

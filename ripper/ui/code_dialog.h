@@ -16,8 +16,8 @@ INT_PTR Run(HWND owner, const wchar_t* caption, DLGPROC proc, LPARAM param);
 void SizeAndCentre(HWND dlg, int widthTwips, int heightTwips);
 
 // A child control at twips (left, top, width, height), in the dialog's font.
-HWND AddControl(HWND dlg, int id, const wchar_t* cls, const wchar_t* text, DWORD style,
-                int left, int top, int width, int height, DWORD exStyle = 0);
+HWND AddControl(HWND dlg, int id, const wchar_t* cls, const wchar_t* text, DWORD style, int left, int top,
+                int width, int height, DWORD exStyle = 0);
 
 // A dialog procedure around handler that lets no exception unwind into
 // the dialog manager.

@@ -37,8 +37,7 @@ CommandLineOptions ParseCommandLine(const std::vector<std::wstring>& args) {
       std::wstring name = opt.name;
       if (a == name) {
         match = &opt;
-      } else if (a.size() > name.size() && a.compare(0, name.size(), name) == 0 &&
-                 a[name.size()] == L'=') {
+      } else if (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == L'=') {
         match = &opt;
         value = a.substr(name.size() + 1);
         haveValue = true;
@@ -57,8 +56,7 @@ CommandLineOptions ParseCommandLine(const std::vector<std::wstring>& args) {
       value = args[++i];
     }
     if (value.empty()) {
-      o.error = std::wstring(L"The option ") + match->name + L" needs a non-empty value.\n\n" +
-                UsageText();
+      o.error = std::wstring(L"The option ") + match->name + L" needs a non-empty value.\n\n" + UsageText();
       return o;
     }
     Store(o, *match, value);

@@ -17,8 +17,12 @@ void Poly(HDC dc, const POINT* pts, int n, COLORREF fill) {
 void DrawFolderGlyph(HDC dc, int x, int y, int s, bool open) {
   const COLORREF folder = RGB(255, 224, 96);
   int t = s / 4;  // tab height
-  POINT back[] = {{x, y + t}, {x + s / 3, y + t}, {x + s / 3 + t, y + 2 * t / 2 + 1},
-                  {x + s - 1, y + 2 * t / 2 + 1}, {x + s - 1, y + s - 2}, {x, y + s - 2}};
+  POINT back[] = {{x, y + t},
+                  {x + s / 3, y + t},
+                  {x + s / 3 + t, y + 2 * t / 2 + 1},
+                  {x + s - 1, y + 2 * t / 2 + 1},
+                  {x + s - 1, y + s - 2},
+                  {x, y + s - 2}};
   Poly(dc, back, 6, folder);
   if (open) {
     POINT front[] = {{x + t, y + 2 * t}, {x + s, y + 2 * t}, {x + s - t, y + s - 2}, {x, y + s - 2}};
@@ -36,8 +40,7 @@ void DrawDriveGlyph(HDC dc, int x, int y, int s) {
   DeleteObject(g);
 }
 
-void DrawListItemText(const DRAWITEMSTRUCT* di, HBRUSH background, int textLeft,
-                      const wchar_t* text) {
+void DrawListItemText(const DRAWITEMSTRUCT* di, HBRUSH background, int textLeft, const wchar_t* text) {
   bool selected = (di->itemState & ODS_SELECTED) != 0;
   RECT r = di->rcItem;
   RECT tr = r;

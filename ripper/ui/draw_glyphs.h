@@ -9,5 +9,4 @@ void DrawDriveGlyph(HDC dc, int x, int y, int size);
 // One text line of the control's font, with a pixel above and below.
 void MeasureListItem(MEASUREITEMSTRUCT* mi, HWND control);
 // Fills the item, draws the text after the glyph, and shows selection/focus.
-void DrawListItemText(const DRAWITEMSTRUCT* di, HBRUSH background, int textLeft,
-                      const wchar_t* text);
+void DrawListItemText(const DRAWITEMSTRUCT* di, HBRUSH background, int textLeft, const wchar_t* text);

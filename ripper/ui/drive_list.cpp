@@ -29,12 +29,12 @@ std::wstring LabelOf(const std::wstring& root) {
 HWND Create(HWND parent, int id, RECT r, HBRUSH) {
   // The height of a drop-down is that of its open list; the closed field's
   // height follows from the item height.
-  HWND combo = CreateWindowExW(0, L"COMBOBOX", L"",
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
-                                   CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                               r.left, r.top, r.right - r.left, (r.bottom - r.top) * 8, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               GetModuleHandleW(nullptr), nullptr);
+  HWND combo =
+      CreateWindowExW(0, L"COMBOBOX", L"",
+                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
+                          CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                      r.left, r.top, r.right - r.left, (r.bottom - r.top) * 8, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   return combo;
 }
 

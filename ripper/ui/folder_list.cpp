@@ -28,8 +28,8 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     RemovePropW(hwnd, kProcProp);
   } else if (msg == WM_KEYDOWN && wp == VK_RETURN) {
     // Enter opens the entry, as a double click does.
-    SendMessageW(GetParent(hwnd), WM_COMMAND,
-                 MAKEWPARAM(GetDlgCtrlID(hwnd), LBN_DBLCLK), reinterpret_cast<LPARAM>(hwnd));
+    SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(hwnd));
     return 0;
   } else if (msg == WM_GETDLGCODE && lp && reinterpret_cast<MSG*>(lp)->message == WM_KEYDOWN &&
              reinterpret_cast<MSG*>(lp)->wParam == VK_RETURN) {
@@ -38,8 +38,7 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return CallWindowProcW(base, hwnd, msg, wp, lp);
 }
 
-bool ListSubfolders(const std::wstring& folder, std::vector<std::wstring>& out,
-                    std::wstring* error) {
+bool ListSubfolders(const std::wstring& folder, std::vector<std::wstring>& out, std::wstring* error) {
   UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   WIN32_FIND_DATAW fd;
   HANDLE h = FindFirstFileExW(ChildFolderPath(folder, L"*").c_str(), FindExInfoBasic, &fd,
@@ -50,9 +49,9 @@ bool ListSubfolders(const std::wstring& folder, std::vector<std::wstring>& out,
     if (err == ERROR_FILE_NOT_FOUND || err == ERROR_NO_MORE_FILES) return true;  // empty drive
     if (error) {
       wchar_t* text = nullptr;
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, err, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+      FormatMessageW(
+          FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+          nullptr, err, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
       *error = L"The folder " + folder + L" cannot be opened";
       if (text) {
         std::wstring t = text;
@@ -66,27 +65,24 @@ bool ListSubfolders(const std::wstring& folder, std::vector<std::wstring>& out,
     return false;
   }
   do {
-    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        !(fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
       out.push_back(fd.cFileName);
   } while (FindNextFileW(h, &fd));
   FindClose(h);
   return true;
 }
 
-int IndentOf(HWND list) {
-  return int(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0)) / 2 + 2;
-}
+int IndentOf(HWND list) { return int(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0)) / 2 + 2; }
 
 }  // namespace
 
 HWND Create(HWND parent, int id, RECT r) {
-  HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
-                                  LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                              r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                              GetModuleHandleW(nullptr), nullptr);
+  HWND list =
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED |
+                          LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                      r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (list) {
     SetPropW(list, kStateProp, new State);
     SetPropW(list, kProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrW(list, GWLP_WNDPROC)));

@@ -77,12 +77,9 @@ std::vector<FolderEntry> FolderListEntries(const std::wstring& current,
                                            std::vector<std::wstring> subfolders) {
   std::vector<FolderEntry> out;
   std::vector<std::wstring> anc = FolderAncestors(current);
-  for (size_t i = 0; i < anc.size(); ++i)
-    out.push_back({anc[i], FolderDisplayName(anc[i]), int(i), true});
+  for (size_t i = 0; i < anc.size(); ++i) out.push_back({anc[i], FolderDisplayName(anc[i]), int(i), true});
   subfolders.erase(std::remove_if(subfolders.begin(), subfolders.end(),
-                                  [](const std::wstring& n) {
-                                    return n.empty() || n == L"." || n == L"..";
-                                  }),
+                                  [](const std::wstring& n) { return n.empty() || n == L"." || n == L".."; }),
                    subfolders.end());
   std::sort(subfolders.begin(), subfolders.end(),
             [](const std::wstring& a, const std::wstring& b) { return Lower(a) < Lower(b); });
@@ -92,6 +89,4 @@ std::vector<FolderEntry> FolderListEntries(const std::wstring& current,
   return out;
 }
 
-int CurrentFolderIndex(const std::wstring& current) {
-  return int(FolderAncestors(current).size()) - 1;
-}
+int CurrentFolderIndex(const std::wstring& current) { return int(FolderAncestors(current).size()) - 1; }

@@ -27,7 +27,6 @@ struct FolderEntry {
 };
 // The ancestors of current, then its subfolders (names sorted
 // case-insensitively, "." and ".." dropped).
-std::vector<FolderEntry> FolderListEntries(const std::wstring& current,
-                                           std::vector<std::wstring> subfolders);
+std::vector<FolderEntry> FolderListEntries(const std::wstring& current, std::vector<std::wstring> subfolders);
 // Index of the current folder in FolderListEntries' result.
 int CurrentFolderIndex(const std::wstring& current);

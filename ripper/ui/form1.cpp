@@ -71,8 +71,7 @@ bool Form1::Load() {
   int x = work.left + (work.right - work.left - w) / 2;
   int y = work.top + (work.bottom - work.top - h) / 2;
 
-  hwnd_ = CreateWindowExW(0, WQ_FORM1_CLASS, L"X", kWindowStyle, x, y, w, h, nullptr, bar, inst,
-                          this);
+  hwnd_ = CreateWindowExW(0, WQ_FORM1_CLASS, L"X", kWindowStyle, x, y, w, h, nullptr, bar, inst, this);
   if (!hwnd_) {
     ShowUserMessage(nullptr, L"The main window cannot be created.");
     return false;
@@ -117,13 +116,13 @@ HMENU Form1::CreateBitRateMenu() {
   return bar;
 }
 
-HWND Form1::AddControl(int id, const wchar_t* cls, const wchar_t* text, DWORD style,
-                       DWORD exStyle, int cl, int ct, int left, int top, int width, int height) {
+HWND Form1::AddControl(int id, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int cl,
+                       int ct, int left, int top, int width, int height) {
   int x = TwipsToPixels(cl + left, dpi_), y = TwipsToPixels(ct + top, dpi_);
   int w = TwipsToPixels(width, dpi_), h = TwipsToPixels(height, dpi_);
-  HWND c = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), nullptr);
+  HWND c =
+      CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (c) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   return c;
 }
@@ -137,14 +136,14 @@ void Form1::CreateControls() {
   const int f1x = 0, f1y = 0, f2x = 4200, f2y = 0, f3x = 4200, f3y = 2160, f4x = 4200, f4y = 4800;
 
   AddControl(kIdFrame1, L"BUTTON", L"CD tracks", frame, 0, 0, 0, f1x, f1y, 4095, 5655);
-  AddControl(kIdList1, L"LISTBOX", L"", list | LBS_MULTIPLESEL, WS_EX_CLIENTEDGE, f1x, f1y, 120,
-             240, 3855, 4785);
-  AddControl(kIdFrame2, L"BUTTON", L"Audio CD drives ( select first with double click )", frame,
-             0, 0, 0, f2x, f2y, 3855, 2055);
+  AddControl(kIdList1, L"LISTBOX", L"", list | LBS_MULTIPLESEL, WS_EX_CLIENTEDGE, f1x, f1y, 120, 240, 3855,
+             4785);
+  AddControl(kIdFrame2, L"BUTTON", L"Audio CD drives ( select first with double click )", frame, 0, 0, 0, f2x,
+             f2y, 3855, 2055);
   AddControl(kIdList2, L"LISTBOX", L"", list, WS_EX_CLIENTEDGE, f2x, f2y, 120, 240, 3615, 1230);
   AddControl(kIdText1, L"EDIT", L"", edit, WS_EX_CLIENTEDGE, f2x, f2y, 120, 1560, 3615, 315);
-  AddControl(kIdFrame3, L"BUTTON", L"Write mp3 files in ...      mp3 file name start as.. .",
-             frame, 0, 0, 0, f3x, f3y, 3855, 2535);
+  AddControl(kIdFrame3, L"BUTTON", L"Write mp3 files in ...      mp3 file name start as.. .", frame, 0, 0, 0,
+             f3x, f3y, 3855, 2535);
 
   RECT r;
   r.left = TwipsToPixels(f3x + 120, dpi_);
@@ -254,13 +253,27 @@ void Form1::OnCommand(int id, int code) {
     case kIdList2:
       if (code == LBN_DBLCLK) List2DblClick();
       break;
-    case kIdCommand1: if (code == BN_CLICKED) Command1Click(); break;
-    case kIdCommand2: if (code == BN_CLICKED) Command2Click(); break;
-    case kIdCommand3: if (code == BN_CLICKED) Command3Click(); break;
-    case kIdCommand4: if (code == BN_CLICKED) Command4Click(); break;
-    case kIdCommand5: if (code == BN_CLICKED) Command5Click(); break;
-    case kIdCommand6: if (code == BN_CLICKED) Command6Click(); break;
-    case kIdCommand7: if (code == BN_CLICKED) Command7Click(); break;
+    case kIdCommand1:
+      if (code == BN_CLICKED) Command1Click();
+      break;
+    case kIdCommand2:
+      if (code == BN_CLICKED) Command2Click();
+      break;
+    case kIdCommand3:
+      if (code == BN_CLICKED) Command3Click();
+      break;
+    case kIdCommand4:
+      if (code == BN_CLICKED) Command4Click();
+      break;
+    case kIdCommand5:
+      if (code == BN_CLICKED) Command5Click();
+      break;
+    case kIdCommand6:
+      if (code == BN_CLICKED) Command6Click();
+      break;
+    case kIdCommand7:
+      if (code == BN_CLICKED) Command7Click();
+      break;
   }
 }
 
@@ -287,8 +300,7 @@ bool Form1::InitDevices() {
     start = drive_list::SelectedRoot(drive1);
   }
   std::wstring err;
-  if (!start.empty() && !folder_list::SetPath(Control(kIdDir1), start, &err))
-    ShowUserMessage(nullptr, err);
+  if (!start.empty() && !folder_list::SetPath(Control(kIdDir1), start, &err)) ShowUserMessage(nullptr, err);
   lastDriveRoot_ = start;
   SetWindowTextW(Control(kIdText1), kDrivePrompt);
   SendMessageW(Control(kIdList2), LB_RESETCONTENT, 0, 0);
@@ -396,9 +408,8 @@ void Form1::Command5Click() {
   if (!components_.reader) return;
   HWND list1 = Control(kIdList1);
   // The current entry is the one with the caret; none before the first click.
-  int current = SendMessageW(list1, LB_GETSELCOUNT, 0, 0) > 0
-                    ? int(SendMessageW(list1, LB_GETCARETINDEX, 0, 0))
-                    : -1;
+  int current =
+      SendMessageW(list1, LB_GETSELCOUNT, 0, 0) > 0 ? int(SendMessageW(list1, LB_GETCARETINDEX, 0, 0)) : -1;
   Reader().PlayTrack(int16_t(current + 1), 0, kVbTrue);
   ReportReaderError(L"The track cannot be played.");
 }
@@ -409,9 +420,7 @@ void Form1::Command4Click() {
   ReportReaderError(L"Playing cannot be stopped.");
 }
 
-void Form1::Command1Click() {
-  RunSession(*this, hwnd_);
-}
+void Form1::Command1Click() { RunSession(*this, hwnd_); }
 
 void Form1::Command2Click() { ShowAboutBox(hwnd_); }
 
@@ -431,13 +440,9 @@ void Form1::BitRateClick(int index) {
 
 // ---- SessionHost and component events -----------------------------------------
 
-int Form1::TrackListCount() {
-  return int(SendMessageW(Control(kIdList1), LB_GETCOUNT, 0, 0));
-}
+int Form1::TrackListCount() { return int(SendMessageW(Control(kIdList1), LB_GETCOUNT, 0, 0)); }
 
-bool Form1::TrackListSelected(int index) {
-  return SendMessageW(Control(kIdList1), LB_GETSEL, index, 0) > 0;
-}
+bool Form1::TrackListSelected(int index) { return SendMessageW(Control(kIdList1), LB_GETSEL, index, 0) > 0; }
 
 int Form1::TrackListSelectedCount() {
   LRESULT n = SendMessageW(Control(kIdList1), LB_GETSELCOUNT, 0, 0);
@@ -450,8 +455,6 @@ std::wstring Form1::Prefix() { return WindowText(Control(kIdText2)); }
 
 void Form1::ReadProgress(int32_t perMille) { SessionReadProgress(*this, perMille); }
 void Form1::ReadDone() { SessionReadDone(*this); }
-void Form1::ReadError(int32_t code, const std::wstring& message) {
-  SessionReadError(*this, code, message);
-}
+void Form1::ReadError(int32_t code, const std::wstring& message) { SessionReadError(*this, code, message); }
 void Form1::EncodeProgress(int32_t amountDone) { SessionEncodeProgress(*this, amountDone); }
 void Form1::EncodeDone() { SessionEncodeDone(*this); }

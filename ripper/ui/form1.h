@@ -9,9 +9,9 @@
 #include "ripper/engine/session_host.h"
 
 struct Form1Components {
-  std::unique_ptr<CdReader> reader;    // ACD1
-  std::unique_ptr<Mp3Encoder> encoder; // Mp3Enc1
-  std::unique_ptr<CddbClient> cddb;    // CdBase1
+  std::unique_ptr<CdReader> reader;     // ACD1
+  std::unique_ptr<Mp3Encoder> encoder;  // Mp3Enc1
+  std::unique_ptr<CddbClient> cddb;     // CdBase1
 };
 
 class Form1 final : public SessionHost, public CdReaderEvents, public Mp3EncoderEvents {

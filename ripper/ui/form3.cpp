@@ -27,14 +27,14 @@ LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 bool Form3Show() {
   if (g_form3) return true;
   RegisterFormClass(WQ_FORM3_CLASS, Proc, IDC_WAIT);
-  HWND w = CreateWindowExW(WS_EX_DLGMODALFRAME, WQ_FORM3_CLASS, L"Connecting to CDDB", kStyle, 0,
-                           0, 100, 50, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND w = CreateWindowExW(WS_EX_DLGMODALFRAME, WQ_FORM3_CLASS, L"Connecting to CDDB", kStyle, 0, 0, 100, 50,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!w) return false;
   g_form3 = w;
   code_dialog::SizeAndCentre(w, 5115, 1080);
   code_dialog::AddControl(w, kIdForm3Label1, L"STATIC",
-                          L"Connecting To CDDB, Please wait, this can take some time.", SS_CENTER,
-                          120, 360, 4935, 375);
+                          L"Connecting To CDDB, Please wait, this can take some time.", SS_CENTER, 120, 360,
+                          4935, 375);
   ShowWindow(w, SW_SHOWNORMAL);
   UpdateWindow(w);
   return true;

@@ -15,9 +15,9 @@ HWND g_form4 = nullptr;
 
 std::wstring SystemErrorText(DWORD code) {
   wchar_t* buf = nullptr;
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+  DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
   std::wstring s = n && buf ? std::wstring(buf, n) : L"Error " + std::to_wstring(code) + L".";
   if (buf) LocalFree(buf);
   while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' ')) s.pop_back();
@@ -50,14 +50,14 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       SetWindowLongPtrW(dlg, DWLP_USER, lp);
       g_form4 = dlg;
       code_dialog::SizeAndCentre(dlg, 3765, 1035);
-      HWND text = code_dialog::AddControl(dlg, kIdForm4Text1, L"EDIT", L"",
-                                          ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, 240, 240, 3255,
-                                          285, WS_EX_CLIENTEDGE);
+      HWND text =
+          code_dialog::AddControl(dlg, kIdForm4Text1, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
+                                  240, 240, 3255, 285, WS_EX_CLIENTEDGE);
       // Shown as the default: Enter after typing the name makes the folder.
-      code_dialog::AddControl(dlg, kIdForm4Command1, L"BUTTON", L"Make Dir",
-                              BS_DEFPUSHBUTTON | WS_TABSTOP, 960, 600, 1215, 375);
-      code_dialog::AddControl(dlg, kIdForm4Command2, L"BUTTON", L"Abort",
-                              BS_PUSHBUTTON | WS_TABSTOP, 2280, 600, 1215, 375);
+      code_dialog::AddControl(dlg, kIdForm4Command1, L"BUTTON", L"Make Dir", BS_DEFPUSHBUTTON | WS_TABSTOP,
+                              960, 600, 1215, 375);
+      code_dialog::AddControl(dlg, kIdForm4Command2, L"BUTTON", L"Abort", BS_PUSHBUTTON | WS_TABSTOP, 2280,
+                              600, 1215, 375);
       SetFocus(text);
       return FALSE;  // focus set here
     }
@@ -85,7 +85,8 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 void ShowForm4(Form1& form) {
   if (g_form4) return;
-  code_dialog::Run(form.Hwnd(), L"Make Directory", code_dialog::Guarded<Handle>, reinterpret_cast<LPARAM>(&form));
+  code_dialog::Run(form.Hwnd(), L"Make Directory", code_dialog::Guarded<Handle>,
+                   reinterpret_cast<LPARAM>(&form));
 }
 
 void Form4Unload() { code_dialog::EndIfUp(g_form4, IDCANCEL); }

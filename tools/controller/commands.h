@@ -6,6 +6,6 @@
 
 #include <windows.h>
 
-bool IsManagementCommand(const char *word);
+bool IsManagementCommand(const char* word);
 // Runs argv[0..argc) in order; the process exit code.
-int RunManagementCommands(HMODULE library, int argc, char **argv);
+int RunManagementCommands(HMODULE library, int argc, char** argv);

@@ -27,8 +27,8 @@
 
 namespace {
 
-using HookProc = LRESULT(CALLBACK *)(int, WPARAM, LPARAM);
-using GTHookProc = HHOOK(WINAPI *)(HHOOK);
+using HookProc = LRESULT(CALLBACK*)(int, WPARAM, LPARAM);
+using GTHookProc = HHOOK(WINAPI*)(HHOOK);
 
 std::string logPath;
 bool stay = false;
@@ -37,122 +37,126 @@ HWND ownWindow = nullptr;
 UINT quitMessage = 0;
 int closeCount = 0;
 
-void Log(const char *format, ...) {
-    if (logPath.empty()) return;
-    va_list args;
-    va_start(args, format);
-    AppendLogLine(logPath, 254, "\n", format, args);
-    va_end(args);
+void Log(const char* format, ...) {
+  if (logPath.empty()) return;
+  va_list args;
+  va_start(args, format);
+  AppendLogLine(logPath, 254, "\n", format, args);
+  va_end(args);
 }
 
 void RemoveHook() {
-    if (!hook) return;
-    UnhookWindowsHookEx(hook);
-    hook = nullptr;
-    Log("unhooked");
+  if (!hook) return;
+  UnhookWindowsHookEx(hook);
+  hook = nullptr;
+  Log("unhooked");
 }
 
 // The hook library is loaded into a thread lazily, at the first message
 // sent to it: wake every GUI thread that has a top-level window.
 BOOL CALLBACK WakeWindow(HWND hwnd, LPARAM count) {
-    if (hwnd == ownWindow) return TRUE;
-    DWORD_PTR result;
-    SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, 500, &result);
-    ++*reinterpret_cast<int *>(count);
-    return TRUE;
+  if (hwnd == ownWindow) return TRUE;
+  DWORD_PTR result;
+  SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, 500, &result);
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
 }
 
 LRESULT CALLBACK ControllerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == quitMessage && quitMessage) {
-        RemoveHook();
-        DestroyWindow(hwnd);
-        return 1;
-    }
-    switch (msg) {
+  if (msg == quitMessage && quitMessage) {
+    RemoveHook();
+    DestroyWindow(hwnd);
+    return 1;
+  }
+  switch (msg) {
     case WM_CLOSE:
-        ++closeCount;
-        Log("WM_CLOSE %d", closeCount);
-        if (stay) return 0;
-        RemoveHook();
-        DestroyWindow(hwnd);
-        return 0;
+      ++closeCount;
+      Log("WM_CLOSE %d", closeCount);
+      if (stay) return 0;
+      RemoveHook();
+      DestroyWindow(hwnd);
+      return 0;
     default:
-        return StandInWindowDefault(hwnd, msg, wParam, lParam);
-    }
+      return StandInWindowDefault(hwnd, msg, wParam, lParam);
+  }
 }
 
 }  // namespace
 
-int main(int argc, char **argv) {
-    std::string dllPath = ExeFolder<char>() + "menulink.dll";
-    DWORD lifetimeMs = 0;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--dll" && i + 1 < argc) dllPath = argv[++i];
-        else if (a == "--log" && i + 1 < argc) logPath = argv[++i];
-        else if (a == "--lifetime" && i + 1 < argc) lifetimeMs = std::strtoul(argv[++i], nullptr, 10);
-        else if (a == "--stay") stay = true;
-        else if (IsManagementCommand(argv[i])) {
-            HMODULE library = LoadLibraryA(dllPath.c_str());
-            if (!library) {
-                std::fprintf(stderr, "controller: cannot load %s (%lu)\n", dllPath.c_str(), GetLastError());
-                return 3;
-            }
-            return RunManagementCommands(library, argc - i, argv + i);
-        } else {
-            std::fprintf(stderr, "controller: bad argument %s\n", a.c_str());
-            return 2;
-        }
-    }
-
-    HMODULE library = LoadLibraryA(dllPath.c_str());
-    if (!library) {
-        Log("cannot load %s (%lu)", dllPath.c_str(), GetLastError());
+int main(int argc, char** argv) {
+  std::string dllPath = ExeFolder<char>() + "menulink.dll";
+  DWORD lifetimeMs = 0;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--dll" && i + 1 < argc)
+      dllPath = argv[++i];
+    else if (a == "--log" && i + 1 < argc)
+      logPath = argv[++i];
+    else if (a == "--lifetime" && i + 1 < argc)
+      lifetimeMs = std::strtoul(argv[++i], nullptr, 10);
+    else if (a == "--stay")
+      stay = true;
+    else if (IsManagementCommand(argv[i])) {
+      HMODULE library = LoadLibraryA(dllPath.c_str());
+      if (!library) {
+        std::fprintf(stderr, "controller: cannot load %s (%lu)\n", dllPath.c_str(), GetLastError());
         return 3;
+      }
+      return RunManagementCommands(library, argc - i, argv + i);
+    } else {
+      std::fprintf(stderr, "controller: bad argument %s\n", a.c_str());
+      return 2;
     }
-    auto hookProc = ProcAddress<HookProc>(library, "CallWndHook");
-    auto gtHook = ProcAddress<GTHookProc>(library, "GTHook");
-    if (!hookProc || !gtHook) {
-        Log("exports missing");
-        return 4;
-    }
+  }
 
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    quitMessage = RegisterWindowMessageA("MenulinkController.Quit");
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = ControllerProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = "Korvane.Glyphtap32";
-    if (!RegisterClassA(&wc)) return 5;
-    ownWindow = CreateWindowExA(0, wc.lpszClassName, "Glyphtap", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                                instance, nullptr);
-    if (!ownWindow) return 5;
+  HMODULE library = LoadLibraryA(dllPath.c_str());
+  if (!library) {
+    Log("cannot load %s (%lu)", dllPath.c_str(), GetLastError());
+    return 3;
+  }
+  auto hookProc = ProcAddress<HookProc>(library, "CallWndHook");
+  auto gtHook = ProcAddress<GTHookProc>(library, "GTHook");
+  if (!hookProc || !gtHook) {
+    Log("exports missing");
+    return 4;
+  }
 
-    hook = SetWindowsHookExA(WH_CALLWNDPROC, hookProc, library, 0);
-    if (!hook) {
-        Log("SetWindowsHookEx failed (%lu)", GetLastError());
-        return 6;
-    }
-    gtHook(hook);
-    Log("hooked");
-    int woken = 0;
-    EnumWindows(WakeWindow, reinterpret_cast<LPARAM>(&woken));
-    Log("ready %d", woken);
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "MenulinkController.Ready");
-    if (ready) SetEvent(ready);
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  quitMessage = RegisterWindowMessageA("MenulinkController.Quit");
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = ControllerProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = "Korvane.Glyphtap32";
+  if (!RegisterClassA(&wc)) return 5;
+  ownWindow = CreateWindowExA(0, wc.lpszClassName, "Glyphtap", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                              nullptr, instance, nullptr);
+  if (!ownWindow) return 5;
 
-    if (lifetimeMs) SetTimer(nullptr, 0, lifetimeMs, nullptr);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_TIMER && !msg.hwnd) break;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    RemoveHook();
-    Log("exit");
-    if (ready) {
-        ResetEvent(ready);
-        CloseHandle(ready);
-    }
-    return 0;
+  hook = SetWindowsHookExA(WH_CALLWNDPROC, hookProc, library, 0);
+  if (!hook) {
+    Log("SetWindowsHookEx failed (%lu)", GetLastError());
+    return 6;
+  }
+  gtHook(hook);
+  Log("hooked");
+  int woken = 0;
+  EnumWindows(WakeWindow, reinterpret_cast<LPARAM>(&woken));
+  Log("ready %d", woken);
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "MenulinkController.Ready");
+  if (ready) SetEvent(ready);
+
+  if (lifetimeMs) SetTimer(nullptr, 0, lifetimeMs, nullptr);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER && !msg.hwnd) break;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  RemoveHook();
+  Log("exit");
+  if (ready) {
+    ResetEvent(ready);
+    CloseHandle(ready);
+  }
+  return 0;
 }

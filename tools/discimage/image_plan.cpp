@@ -12,8 +12,8 @@ uint32_t SecondsToFrames(double seconds) {
   return uint32_t(f);
 }
 
-Plan MakePlan(const std::string& baseName, const std::vector<double>& trackSeconds,
-              double pregapSeconds, bool split, const std::vector<bool>& dataTracks) {
+Plan MakePlan(const std::string& baseName, const std::vector<double>& trackSeconds, double pregapSeconds,
+              bool split, const std::vector<bool>& dataTracks) {
   Plan p;
   p.baseName = baseName;
   p.split = split;
@@ -55,8 +55,7 @@ std::string Msf(uint32_t frames) {
 }  // namespace
 
 std::string CueText(const Plan& plan) {
-  std::string s = "REM GENERATOR discimage\r\nPERFORMER \"Synthetic\"\r\nTITLE \"" +
-                  plan.baseName + "\"\r\n";
+  std::string s = "REM GENERATOR discimage\r\nPERFORMER \"Synthetic\"\r\nTITLE \"" + plan.baseName + "\"\r\n";
   int file = -1;
   for (const PlanTrack& t : plan.tracks) {
     if (t.file != file) {
@@ -96,8 +95,7 @@ uint32_t PhaseStep(uint32_t milliHz) {
 }
 
 // A minor pentatonic over two octaves, in millihertz.
-const uint32_t kScale[] = {220000, 261626, 293665, 329628, 391995,
-                           440000, 523251, 587330, 659255, 783991};
+const uint32_t kScale[] = {220000, 261626, 293665, 329628, 391995, 440000, 523251, 587330, 659255, 783991};
 constexpr int kScaleSize = sizeof kScale / sizeof kScale[0];
 
 void Put(uint8_t* out, int32_t l, int32_t r) {

@@ -16,8 +16,8 @@ struct PlanTrack {
   uint32_t audioFrames = 0;   // from INDEX 01
   uint32_t startLba = 0;      // INDEX 01 on the disc
   int file = 0;
-  uint32_t fileFrame = 0;     // INDEX 00 (or 01) position in its file
-  bool data = false;          // a MODE1/2352 track of zero bytes
+  uint32_t fileFrame = 0;  // INDEX 00 (or 01) position in its file
+  bool data = false;       // a MODE1/2352 track of zero bytes
 };
 
 struct Plan {
@@ -33,8 +33,8 @@ uint32_t SecondsToFrames(double seconds);
 
 // dataTracks[i] true makes track i+1 a data track (as on Enhanced and
 // mixed-mode CDs); missing entries are audio.
-Plan MakePlan(const std::string& baseName, const std::vector<double>& trackSeconds,
-              double pregapSeconds, bool split, const std::vector<bool>& dataTracks = {});
+Plan MakePlan(const std::string& baseName, const std::vector<double>& trackSeconds, double pregapSeconds,
+              bool split, const std::vector<bool>& dataTracks = {});
 
 std::string CueText(const Plan& plan);
 

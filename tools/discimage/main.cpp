@@ -132,8 +132,8 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < plan.tracks.size(); ++i) {
     const PlanTrack& t = plan.tracks[i];
     uint32_t next = i + 1 < plan.tracks.size() ? plan.tracks[i + 1].startLba : plan.leadOutLba;
-    std::printf("track %02d lba %u offset %u frames %u pregap %u%s\n", t.number, t.startLba,
-                t.startLba + 150, next - t.startLba, t.pregapFrames, t.data ? " data" : "");
+    std::printf("track %02d lba %u offset %u frames %u pregap %u%s\n", t.number, t.startLba, t.startLba + 150,
+                next - t.startLba, t.pregapFrames, t.data ? " data" : "");
   }
   std::printf("leadout lba %u offset %u\n", plan.leadOutLba, plan.leadOutLba + 150);
   return 0;

@@ -7,7 +7,8 @@
 
 #include "common/file_util.h"
 
-const CLSID CLSID_LexoraStandIn = {0xb98701c0, 0x6b96, 0x43d6, {0x98, 0x3b, 0xe4, 0xe4, 0x60, 0xf1, 0x2a, 0xa3}};
+const CLSID CLSID_LexoraStandIn = {
+    0xb98701c0, 0x6b96, 0x43d6, {0x98, 0x3b, 0xe4, 0xe4, 0x60, 0xf1, 0x2a, 0xa3}};
 
 namespace {
 
@@ -18,17 +19,39 @@ struct Method {
 
 // The interface of the OCR application, in a fixed order: DISPID = index + 1.
 const Method kMethods[] = {
-    {L"StartSession", "I"},       {L"EndSession", ""},         {L"OpenDocument", "S"},
-    {L"SaveDocument", "S"},       {L"GetSource", "&i"},        {L"SetSource", "i"},
-    {L"LoadImage", ""},           {L"ProcessImages", ""},      {L"RetrieveSetting", "S"},
-    {L"SetSetting", "S"},         {L"SaveDocumentAs", "SS"},   {L"LoadTemplate", "S"},
-    {L"SaveTemplate", "S"},       {L"PutImage", "S"},          {L"SetLanguageAnalyst", "ii"},
-    {L"IsAppBusy", ""},           {L"IsAppInitialized", ""},   {L"CheckRecognition", "i"},
-    {L"SetAutoZone", "i"},        {L"DeleteCurrentDocument", ""}, {L"NewDocument", ""},
-    {L"SaveToClipBoard", ""},     {L"OptionDialog", "I"},      {L"ZoneImage", "i"},
-    {L"GetVersion", ""},          {L"AddPageStart", "iiiiii"}, {L"AddPageData", "iivi"},
-    {L"AddPageDone", ""},         {L"SetPaperPortSettings", "II"}, {L"ListExportFormats", "&S&i"},
-    {L"GetProductName", "&S"},    {L"GetMetatext", "&S"},      {L"GetEngineVersion", "&i"},
+    {L"StartSession", "I"},
+    {L"EndSession", ""},
+    {L"OpenDocument", "S"},
+    {L"SaveDocument", "S"},
+    {L"GetSource", "&i"},
+    {L"SetSource", "i"},
+    {L"LoadImage", ""},
+    {L"ProcessImages", ""},
+    {L"RetrieveSetting", "S"},
+    {L"SetSetting", "S"},
+    {L"SaveDocumentAs", "SS"},
+    {L"LoadTemplate", "S"},
+    {L"SaveTemplate", "S"},
+    {L"PutImage", "S"},
+    {L"SetLanguageAnalyst", "ii"},
+    {L"IsAppBusy", ""},
+    {L"IsAppInitialized", ""},
+    {L"CheckRecognition", "i"},
+    {L"SetAutoZone", "i"},
+    {L"DeleteCurrentDocument", ""},
+    {L"NewDocument", ""},
+    {L"SaveToClipBoard", ""},
+    {L"OptionDialog", "I"},
+    {L"ZoneImage", "i"},
+    {L"GetVersion", ""},
+    {L"AddPageStart", "iiiiii"},
+    {L"AddPageData", "iivi"},
+    {L"AddPageDone", ""},
+    {L"SetPaperPortSettings", "II"},
+    {L"ListExportFormats", "&S&i"},
+    {L"GetProductName", "&S"},
+    {L"GetMetatext", "&S"},
+    {L"GetEngineVersion", "&i"},
 };
 constexpr int kMethodCount = static_cast<int>(sizeof kMethods / sizeof kMethods[0]);
 
@@ -57,16 +80,28 @@ std::string DescribeArg(const VARIANT& v) {
   VARTYPE t = v.vt;
   if (t & VT_BYREF) {
     switch (t & ~VT_BYREF) {
-      case VT_I2: snprintf(buf, sizeof buf, "&i:%d", v.piVal ? *v.piVal : 0); return buf;
-      case VT_I4: snprintf(buf, sizeof buf, "&I:%ld", v.plVal ? static_cast<long>(*v.plVal) : 0L); return buf;
-      case VT_BSTR: return "&" + (v.pbstrVal ? LogText(*v.pbstrVal) : std::string("nullref"));
-      default: snprintf(buf, sizeof buf, "&vt%u", static_cast<unsigned>(t & ~VT_BYREF)); return buf;
+      case VT_I2:
+        snprintf(buf, sizeof buf, "&i:%d", v.piVal ? *v.piVal : 0);
+        return buf;
+      case VT_I4:
+        snprintf(buf, sizeof buf, "&I:%ld", v.plVal ? static_cast<long>(*v.plVal) : 0L);
+        return buf;
+      case VT_BSTR:
+        return "&" + (v.pbstrVal ? LogText(*v.pbstrVal) : std::string("nullref"));
+      default:
+        snprintf(buf, sizeof buf, "&vt%u", static_cast<unsigned>(t & ~VT_BYREF));
+        return buf;
     }
   }
   switch (t) {
-    case VT_I2: snprintf(buf, sizeof buf, "i:%d", v.iVal); return buf;
-    case VT_I4: snprintf(buf, sizeof buf, "I:%ld", static_cast<long>(v.lVal)); return buf;
-    case VT_BSTR: return LogText(v.bstrVal);
+    case VT_I2:
+      snprintf(buf, sizeof buf, "i:%d", v.iVal);
+      return buf;
+    case VT_I4:
+      snprintf(buf, sizeof buf, "I:%ld", static_cast<long>(v.lVal));
+      return buf;
+    case VT_BSTR:
+      return LogText(v.bstrVal);
     case VT_ARRAY:
     case VT_ARRAY | VT_I4: {
       std::string s = "A:";
@@ -85,7 +120,9 @@ std::string DescribeArg(const VARIANT& v) {
       }
       return s;
     }
-    default: snprintf(buf, sizeof buf, "vt%u", static_cast<unsigned>(t)); return buf;
+    default:
+      snprintf(buf, sizeof buf, "vt%u", static_cast<unsigned>(t));
+      return buf;
   }
 }
 
@@ -178,15 +215,20 @@ class LexoraApp final : public IDispatch {
       if (!(v.vt & VT_BYREF) || !script_.Out(name, static_cast<int>(k + 1), &text)) continue;
       int32_t n = 0;
       switch (v.vt & ~VT_BYREF) {
-        case VT_I2: if (ParseScriptInt(text, &n) && v.piVal) *v.piVal = static_cast<SHORT>(n); break;
-        case VT_I4: if (ParseScriptInt(text, &n) && v.plVal) *v.plVal = n; break;
+        case VT_I2:
+          if (ParseScriptInt(text, &n) && v.piVal) *v.piVal = static_cast<SHORT>(n);
+          break;
+        case VT_I4:
+          if (ParseScriptInt(text, &n) && v.plVal) *v.plVal = n;
+          break;
         case VT_BSTR:
           if (v.pbstrVal) {
             SysFreeString(*v.pbstrVal);
             *v.pbstrVal = SysAllocString(FromUtf8(text).c_str());
           }
           break;
-        default: break;
+        default:
+          break;
       }
     }
 

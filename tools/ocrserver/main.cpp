@@ -48,7 +48,8 @@ int Unregister() {
   const std::wstring clsidKey = L"CLSID\\" + ClsidText();
   LONG a = RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Lexora");
   LONG b = RegDeleteTreeW(HKEY_CLASSES_ROOT, clsidKey.c_str());
-  bool ok = (a == ERROR_SUCCESS || a == ERROR_FILE_NOT_FOUND) && (b == ERROR_SUCCESS || b == ERROR_FILE_NOT_FOUND);
+  bool ok =
+      (a == ERROR_SUCCESS || a == ERROR_FILE_NOT_FOUND) && (b == ERROR_SUCCESS || b == ERROR_FILE_NOT_FOUND);
   fprintf(stderr, ok ? "ocrserver: unregistered\n" : "ocrserver: unregistration failed\n");
   return ok ? 0 : 1;
 }
@@ -87,7 +88,8 @@ int Serve() {
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   static Factory factory;
   DWORD cookie = 0;
-  HRESULT hr = CoRegisterClassObject(CLSID_LexoraStandIn, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
+  HRESULT hr =
+      CoRegisterClassObject(CLSID_LexoraStandIn, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
   AppendCallLog("# started " + std::to_string(GetCurrentProcessId()));
   if (SUCCEEDED(hr)) {
     // A client that never connects must not leave us running for ever.

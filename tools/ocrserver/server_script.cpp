@@ -52,9 +52,12 @@ bool ParseScriptInt(const std::string& raw, int32_t* out) {
   for (; i < t.size(); ++i) {
     int c = tolower(static_cast<unsigned char>(t[i]));
     unsigned d;
-    if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
-    else if (base == 16 && c >= 'a' && c <= 'f') d = static_cast<unsigned>(c - 'a' + 10);
-    else return false;
+    if (c >= '0' && c <= '9')
+      d = static_cast<unsigned>(c - '0');
+    else if (base == 16 && c >= 'a' && c <= 'f')
+      d = static_cast<unsigned>(c - 'a' + 10);
+    else
+      return false;
     v = (v * base + d) & 0xFFFFFFFFull;
   }
   uint32_t u = static_cast<uint32_t>(v);

@@ -3,5 +3,5 @@
 #include <windows.h>
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK EmptyHook(int code, WPARAM wParam, LPARAM lParam) {
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -263,8 +263,7 @@ bool MeasurePlainParts(const std::wstring& wav, const std::wstring& mp3, PlainPa
   SetFilePointer(in, 44, nullptr, FILE_BEGIN);
   DWORD got = 0;
   p.wavRead.Start();
-  while (ReadFile(in, pcm.data(), kChunkFrames * 4, &got, nullptr) && got > 0) {
-  }
+  while (ReadFile(in, pcm.data(), kChunkFrames * 4, &got, nullptr) && got > 0) {}
   p.wavRead.Stop();
   CloseHandle(in);
 
@@ -339,10 +338,10 @@ bool MeasureImageRead(const std::wstring& cue, Span& span) {
 
 void PrintCounts(const char* name, const std::map<UINT, long>& counts) {
   // The few kinds that matter get names; the rest are summed.
-  const std::map<UINT, const char*> names = {{WM_APP + 1, "event"},      {WM_PAINT, "paint"},
-                                             {WM_ERASEBKGND, "erase"},   {WM_TIMER, "timer"},
+  const std::map<UINT, const char*> names = {{WM_APP + 1, "event"},         {WM_PAINT, "paint"},
+                                             {WM_ERASEBKGND, "erase"},      {WM_TIMER, "timer"},
                                              {WM_WINDOWPOSCHANGED, "move"}, {WM_SETTEXT, "settext"},
-                                             {LB_ADDSTRING, "addline"},  {WM_NCPAINT, "ncpaint"}};
+                                             {LB_ADDSTRING, "addline"},     {WM_NCPAINT, "ncpaint"}};
   long other = 0;
   for (const auto& [msg, n] : counts) {
     auto it = names.find(msg);
@@ -427,12 +426,14 @@ int wmain(int argc, wchar_t** argv) {
   if (!plainLoop(plainBefore, plainBeforeCpu)) return 1;
   const double sessionStart = Now();
   const SessionRun first = measureSession(host);
-  const HandlerCost readEvents = host.readProgress, encodeEvents = host.encodeProgress, finalEvents = host.finals;
+  const HandlerCost readEvents = host.readProgress, encodeEvents = host.encodeProgress,
+                    finalEvents = host.finals;
   if (encodeEvents.count == 0) {
     fprintf(stderr, "session bench: the session encoded nothing (no display? see the messages above)\n");
     return 1;
   }
-  const double startWall = host.firstEventWall - sessionStart, endWall = sessionStart + first.wall - host.lastEventWall;
+  const double startWall = host.firstEventWall - sessionStart,
+               endWall = sessionStart + first.wall - host.lastEventWall;
   if (!plainLoop(plainAfter, plainAfterCpu)) return 1;
   const std::wstring againDir = outDir + L"\\again";
   CreateDirectoryW(againDir.c_str(), nullptr);
@@ -476,9 +477,10 @@ int wmain(int argc, wchar_t** argv) {
     if (!MeasurePlainParts(wavDir + wav, wavDir + mp3, parts)) return 1;
   }
 
-  printf("audio_seconds=%.1f\ntracks=%d\nread_seconds=%.3f\nsession_seconds=%.3f\nui_cpu_seconds=%.3f\n"
-         "plain_seconds=%.3f\nsession_cpu_seconds=%.3f\nplain_cpu_seconds=%.3f\n",
-         audio, host.tracks, readOnly, session, uiCpu, plain, sessionCpu, plainCpu);
+  printf(
+      "audio_seconds=%.1f\ntracks=%d\nread_seconds=%.3f\nsession_seconds=%.3f\nui_cpu_seconds=%.3f\n"
+      "plain_seconds=%.3f\nsession_cpu_seconds=%.3f\nplain_cpu_seconds=%.3f\n",
+      audio, host.tracks, readOnly, session, uiCpu, plain, sessionCpu, plainCpu);
   const auto span = [](const char* name, const Span& s) {
     printf("%s_seconds=%.3f\n%s_cpu_seconds=%.3f\n", name, s.wall, name, s.cpu);
   };

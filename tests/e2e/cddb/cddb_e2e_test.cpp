@@ -20,8 +20,7 @@ const std::wstring kOut = L"C:\\" + kOutName;
 const std::wstring kCue = L"C:\\wq-cddb-e2e-discs\\disc.cue";
 const std::wstring kConnect =
     L"To Identify the CD using CDDB database you must connect to the internet, please do so now";
-const std::wstring kQuestion =
-    L"Is this the CD you have in the Drive ?\nTest Bed Artist / Caf\u00e9 Album";
+const std::wstring kQuestion = L"Is this the CD you have in the Drive ?\nTest Bed Artist / Caf\u00e9 Album";
 const std::wstring kNo =
     L"Ok, then the use of CDDB is disabled for now, you can disconnect from the internet if you want to";
 const std::wstring kRetrieved = L"Data retrieved, you can disconnect from the internet now";
@@ -44,13 +43,13 @@ class UseCddb : public ::testing::Test {
  protected:
   void Start(const std::wstring& mode) {
     ASSERT_FALSE(Base().empty()) << "WQ_CDDB_BASE not set (run through run.sh)";
-    ASSERT_TRUE(proc.Start(BinDir() + L"\\wavequill.exe",
-                           L"--disc-image \"" + kCue + L"\" --cddb-server " + Base() + mode +
-                               L"/~cddb/cddb.cgi"));
+    ASSERT_TRUE(proc.Start(BinDir() + L"\\wavequill.exe", L"--disc-image \"" + kCue + L"\" --cddb-server " +
+                                                              Base() + mode + L"/~cddb/cddb.cgi"));
     form = proc.WaitTopWindow(WQ_FORM1_CLASS);
     ASSERT_NE(form, nullptr);
     HWND list2 = Ctl(kIdList2);
-    int at = e2e::FindListItem(list2, [&](const std::wstring& s) { return s.find(L"disc.cue") != std::wstring::npos; });
+    int at = e2e::FindListItem(
+        list2, [&](const std::wstring& s) { return s.find(L"disc.cue") != std::wstring::npos; });
     ASSERT_GE(at, 0);
     ASSERT_TRUE(e2e::DoubleClickListItem(list2, at));
     ASSERT_TRUE(e2e::WaitFor([&] { return SendMessageW(Ctl(kIdList1), LB_GETCOUNT, 0, 0) == 3; }));
@@ -122,7 +121,8 @@ TEST_F(UseCddb, YesShowsTitlesAndTheSessionNamesAndTagsTheFiles) {
   e2e::Click(Ctl(kIdCommand1));
   HWND form2 = proc.WaitTopWindow(WQ_FORM2_CLASS, 15000);
   ASSERT_NE(form2, nullptr);
-  ASSERT_TRUE(e2e::WaitFor([&] { return e2e::Text(GetDlgItem(form2, kIdForm2Command1)) == L"DONE"; }, 120000));
+  ASSERT_TRUE(
+      e2e::WaitFor([&] { return e2e::Text(GetDlgItem(form2, kIdForm2Command1)) == L"DONE"; }, 120000));
 
   // Files named after the titles, kept inside the folder; WAV names kept
   // the prefix and are gone.

@@ -52,8 +52,7 @@ HWND Process::WaitTopWindow(const std::wstring& cls, DWORD timeoutMs) const {
 std::wstring Text(HWND h) {
   wchar_t buf[4096] = {};
   DWORD_PTR got = 0;
-  if (!SendMessageTimeoutW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
-                           5000, &got))
+  if (!SendMessageTimeoutW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &got))
     return {};
   return std::wstring(buf, got);
 }
@@ -158,8 +157,7 @@ std::vector<MessageBoxSeen> DismissMessageBoxes(const Process& p, const std::wst
   return seen;
 }
 
-bool WaitMessageBox(const Process& p, const std::wstring& caption, std::wstring* text,
-                    DWORD timeoutMs) {
+bool WaitMessageBox(const Process& p, const std::wstring& caption, std::wstring* text, DWORD timeoutMs) {
   const std::wstring cls = L"#32770";
   if (!WaitFor([&] { return p.FindTopWindow(cls, &caption) != nullptr; }, timeoutMs)) return false;
   std::vector<MessageBoxSeen> seen = DismissMessageBoxes(p, caption);
@@ -181,8 +179,7 @@ MenuProbe::MenuProbe() {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = kReplyClass;
   RegisterClassW(&wc);
-  reply_ = CreateWindowExW(0, kReplyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           wc.hInstance, nullptr);
+  reply_ = CreateWindowExW(0, kReplyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   if (reply_) SetWindowLongPtrW(reply_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 

@@ -54,8 +54,8 @@ bool WaitMessageBox(const Process& p, const std::wstring& caption, std::wstring*
                     DWORD timeoutMs = 10000);
 
 struct MenuItem {
-  int id = 0;            // -1 for a popup
-  UINT state = 0;        // GetMenuState flags (MF_CHECKED, MF_GRAYED, ...)
+  int id = 0;      // -1 for a popup
+  UINT state = 0;  // GetMenuState flags (MF_CHECKED, MF_GRAYED, ...)
   std::wstring text;
   bool Checked() const { return (state & MF_CHECKED) != 0; }
 };

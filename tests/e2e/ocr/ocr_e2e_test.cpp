@@ -85,14 +85,16 @@ class OcrE2eTest : public ::testing::Test {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MenulinkController.Ready");
     ResetEvent(ready);
     controller = new e2e::Process;
-    ASSERT_TRUE(controller->Start(Bin(L"controller.exe"), L"--dll \"" + Bin(L"testlib\\menulink.dll") + L"\" --lifetime 300000"));
+    ASSERT_TRUE(controller->Start(Bin(L"controller.exe"),
+                                  L"--dll \"" + Bin(L"testlib\\menulink.dll") + L"\" --lifetime 300000"));
     ASSERT_EQ(WaitForSingleObject(ready, 20000), WAIT_OBJECT_0) << "controller hooked";
     CloseHandle(ready);
   }
   static void TearDownTestSuite() {
     if (HWND w = FindWindowW(L"Korvane.Glyphtap32", nullptr)) {
       DWORD_PTR r;
-      SendMessageTimeoutW(w, RegisterWindowMessageW(L"MenulinkController.Quit"), 0, 0, SMTO_ABORTIFHUNG, 3000, &r);
+      SendMessageTimeoutW(w, RegisterWindowMessageW(L"MenulinkController.Quit"), 0, 0, SMTO_ABORTIFHUNG, 3000,
+                          &r);
     }
     delete controller;
     controller = nullptr;
@@ -123,10 +125,12 @@ class OcrE2eTest : public ::testing::Test {
     for (size_t k = 0; k < items.size() + 2 && !highlighted; ++k) {
       PostMessageW(app, WM_KEYDOWN, VK_UP, 0);
       PostMessageW(app, WM_KEYUP, VK_UP, 0xC0000001);
-      highlighted = e2e::WaitFor([&] {
-        const e2e::MenuItem* i = acquireItem();
-        return i && (i->state & MF_HILITE) != 0;
-      }, 700);
+      highlighted = e2e::WaitFor(
+          [&] {
+            const e2e::MenuItem* i = acquireItem();
+            return i && (i->state & MF_HILITE) != 0;
+          },
+          700);
     }
     ASSERT_TRUE(highlighted) << "keyboard reached Acquire Text...";
     PostMessageW(app, WM_KEYDOWN, VK_RETURN, 0);
@@ -134,12 +138,20 @@ class OcrE2eTest : public ::testing::Test {
   }
 
   static std::vector<std::string> FullSession(HWND window) {
-    return {"IsAppBusy()", "StartSession(I:" + std::to_string(reinterpret_cast<INT_PTR>(window)) + ")",
-            "SaveDocument(\"\")", "LoadImage()", "ZoneImage(i:-1)", "ProcessImages()", "CheckRecognition(i:-1)",
-            "SaveToClipBoard()", "OpenDocument(\"\")", "EndSession()"};
+    return {"IsAppBusy()",
+            "StartSession(I:" + std::to_string(reinterpret_cast<INT_PTR>(window)) + ")",
+            "SaveDocument(\"\")",
+            "LoadImage()",
+            "ZoneImage(i:-1)",
+            "ProcessImages()",
+            "CheckRecognition(i:-1)",
+            "SaveToClipBoard()",
+            "OpenDocument(\"\")",
+            "EndSession()"};
   }
 
-  void AcquireInto(const wchar_t* exe, const char* module, const wchar_t* windowClass, const wchar_t* editClass) {
+  void AcquireInto(const wchar_t* exe, const char* module, const wchar_t* windowClass,
+                   const wchar_t* editClass) {
     Register(module);
     const std::string text = std::string("Recognised for ") + module;
     ASSERT_TRUE(WriteAll(Bin(L"ocrserver-script.txt"), "IsAppBusy=1,1,0\nclipboard=" + text + "\n"));
@@ -181,7 +193,8 @@ TEST_F(OcrE2eTest, WordpadReceivesTheTextThroughItsOwnPaste) {
   // %ProgramFiles% names the wordpad of this test's own width: a hook DLL
   // loads only into processes of its own bitness.
   wchar_t exe[MAX_PATH];
-  ASSERT_GT(ExpandEnvironmentStringsW(L"%ProgramFiles%\\Windows NT\\Accessories\\wordpad.exe", exe, MAX_PATH), 0u);
+  ASSERT_GT(ExpandEnvironmentStringsW(L"%ProgramFiles%\\Windows NT\\Accessories\\wordpad.exe", exe, MAX_PATH),
+            0u);
   AcquireInto(exe, "WORDPAD.EXE", L"WORDPADTOP", L"RichEdit");
 }
 

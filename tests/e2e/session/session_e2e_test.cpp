@@ -28,7 +28,8 @@ class Discs : public ::testing::Environment {
   void SetUp() override {
     CreateDirectoryW((kOut + L"-discs").c_str(), nullptr);
     for (auto [name, tracks] : {std::pair{L"nine", L"3,6.5,3,3,4.25,3,3,3,3"}, std::pair{L"long", L"240"}}) {
-      std::wstring cmd = L"\"" + BinDir() + L"\\discimage.exe\" --out \"" + Cue(name) + L"\" --tracks " + tracks;
+      std::wstring cmd =
+          L"\"" + BinDir() + L"\\discimage.exe\" --out \"" + Cue(name) + L"\" --tracks " + tracks;
       ASSERT_EQ(RunToEnd(cmd), 0) << Narrow(cmd);
     }
     // A fresh output folder; the tests below run in order and share it.
@@ -69,8 +70,10 @@ long FileSize(const std::wstring& name) {
 std::vector<std::string> Undated(const std::vector<std::string>& lines) {
   std::vector<std::string> out;
   for (const std::string& l : lines)
-    if (l.rfind("Starting Session (", 0) != 0 && l.rfind("Ending Session (", 0) != 0) out.push_back(l);
-    else out.push_back(l.substr(0, l.find('(')) + "(...)");
+    if (l.rfind("Starting Session (", 0) != 0 && l.rfind("Ending Session (", 0) != 0)
+      out.push_back(l);
+    else
+      out.push_back(l.substr(0, l.find('(')) + "(...)");
   return out;
 }
 
@@ -92,15 +95,16 @@ class Session : public ::testing::Test {
     }));
   }
   void TearDown() override {
-    for (auto& m : e2e::DismissMessageBoxes(proc, kCaption)) ADD_FAILURE() << "unexpected message: " << Narrow(m.text);
+    for (auto& m : e2e::DismissMessageBoxes(proc, kCaption))
+      ADD_FAILURE() << "unexpected message: " << Narrow(m.text);
     e2e::Click(Ctl(kIdCommand6));
     proc.WaitExit(10000);
   }
   HWND Ctl(int id) { return GetDlgItem(form, id); }
   void LoadDisc(const std::wstring& name, int tracks) {
     HWND list2 = Ctl(kIdList2);
-    int at = e2e::FindListItem(list2,
-                               [&](const std::wstring& s) { return s.find(name + L".cue") != std::wstring::npos; });
+    int at = e2e::FindListItem(
+        list2, [&](const std::wstring& s) { return s.find(name + L".cue") != std::wstring::npos; });
     ASSERT_GE(at, 0);
     ASSERT_TRUE(e2e::DoubleClickListItem(list2, at));
     ASSERT_TRUE(e2e::WaitFor([&] { return SendMessageW(Ctl(kIdList1), LB_GETCOUNT, 0, 0) == tracks; }));
@@ -117,17 +121,19 @@ class Session : public ::testing::Test {
     std::vector<std::wstring> seen;
     if (!form2) return seen;
     HWND text1 = GetDlgItem(form2, kIdForm2Text1), button = GetDlgItem(form2, kIdForm2Command1);
-    e2e::WaitFor([&] {
-      std::wstring s = e2e::Text(text1);
-      if (!s.empty() && (seen.empty() || seen.back() != s)) {
-        // The first status comes after the main window was hidden, well
-        // before the session's end shows it again.
-        if (seen.empty()) mainShownDuringSession = IsWindowVisible(form) != FALSE;
-        seen.push_back(s);
-        if (onStatus) onStatus(s);
-      }
-      return e2e::Text(button) == L"DONE";
-    }, 120000);
+    e2e::WaitFor(
+        [&] {
+          std::wstring s = e2e::Text(text1);
+          if (!s.empty() && (seen.empty() || seen.back() != s)) {
+            // The first status comes after the main window was hidden, well
+            // before the session's end shows it again.
+            if (seen.empty()) mainShownDuringSession = IsWindowVisible(form) != FALSE;
+            seen.push_back(s);
+            if (onStatus) onStatus(s);
+          }
+          return e2e::Text(button) == L"DONE";
+        },
+        120000);
     return seen;
   }
   void ExpectDoneBesideMain() {
@@ -227,7 +233,8 @@ TEST_F(Session, AbortWhileEncodingKeepsTheWavAndAppendsASecondBlock) {
 // says why; tracks 1 and 3 are ripped (run.sh decodes them).
 TEST_F(Session, TrackThatCannotBeWrittenKeepsItsWavAndTheOthersAreRipped) {
   ASSERT_GT(FileSize(L"Track02.mp3"), 0);
-  HANDLE player = CreateFileW((kOut + L"\\Track02.mp3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE player =
+      CreateFileW((kOut + L"\\Track02.mp3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(player, INVALID_HANDLE_VALUE);
   LoadDisc(L"nine", 9);
   Select({0, 1, 2});
@@ -237,13 +244,15 @@ TEST_F(Session, TrackThatCannotBeWrittenKeepsItsWavAndTheOthersAreRipped) {
   std::vector<std::string> log = Undated(LogLines());
   ASSERT_GE(log.size(), 10u);
   EXPECT_EQ(std::vector<std::string>(log.end() - 10, log.end()),
-            (std::vector<std::string>{
-                "Starting Session (...)", "Reading Track  01,   03 Track(s) left", "Encoding Track 01,   03 Track(s) left",
-                "Reading Track  02,   02 Track(s) left", "Encoding Track 02,   02 Track(s) left",
-                "Error, no MP3 file for Track 02 (can not replace the old MP3 file: it is open in another program or "
-                "protected) WAV file kept",
-                "Reading Track  03,   01 Track(s) left", "Encoding Track 03,   01 Track(s) left", "Ending Session (...)",
-                ""}));
+            (std::vector<std::string>{"Starting Session (...)", "Reading Track  01,   03 Track(s) left",
+                                      "Encoding Track 01,   03 Track(s) left",
+                                      "Reading Track  02,   02 Track(s) left",
+                                      "Encoding Track 02,   02 Track(s) left",
+                                      "Error, no MP3 file for Track 02 (can not replace the old MP3 file: it "
+                                      "is open in another program or "
+                                      "protected) WAV file kept",
+                                      "Reading Track  03,   01 Track(s) left",
+                                      "Encoding Track 03,   01 Track(s) left", "Ending Session (...)", ""}));
   EXPECT_EQ(FileSize(L"Track02.wav"), 44 + 488L * 2352);  // 6.5 s: 488 frames
   EXPECT_EQ(FileSize(L"Track01.wav"), -1);
   EXPECT_EQ(FileSize(L"Track03.wav"), -1);

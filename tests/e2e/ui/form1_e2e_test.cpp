@@ -25,8 +25,7 @@ class DiscImage : public ::testing::Environment {
     std::wstring dir = std::wstring(tmp) + L"wq-ui-e2e";
     CreateDirectoryW(dir.c_str(), nullptr);
     cue = dir + L"\\three.cue";
-    std::wstring cmd = L"\"" + BinDir() + L"\\discimage.exe\" --out \"" + cue +
-                       L"\" --tracks 5,12.5,180";
+    std::wstring cmd = L"\"" + BinDir() + L"\\discimage.exe\" --out \"" + cue + L"\" --tracks 5,12.5,180";
     ASSERT_EQ(RunToEnd(cmd), 0) << Narrow(cmd);
   }
 };
@@ -34,9 +33,7 @@ std::wstring DiscImage::cue;
 
 class Wavequill : public ::testing::Test {
  protected:
-  void StartWith(const std::wstring& args) {
-    ASSERT_TRUE(proc.Start(BinDir() + L"\\wavequill.exe", args));
-  }
+  void StartWith(const std::wstring& args) { ASSERT_TRUE(proc.Start(BinDir() + L"\\wavequill.exe", args)); }
   void StartMain() {
     StartWith(L"--disc-image \"" + DiscImage::cue + L"\"");
     form = proc.WaitTopWindow(WQ_FORM1_CLASS);

@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DiscToc toc;
   toc.trackStartLba = {0, 15000, 30000};
   toc.leadOutLba = 45000;
-  const CddbLookupResult res =
-      CddbLookup(toc, CddbHello{"u", "h", "c", "1"}, [&](const std::string& req, std::string& body, std::wstring&) {
+  const CddbLookupResult res = CddbLookup(
+      toc, CddbHello{"u", "h", "c", "1"}, [&](const std::string& req, std::string& body, std::wstring&) {
         // The read command carries only the category and ID the parser vetted.
         if (req.rfind("cmd=cddb+read+", 0) == 0) {
           const std::string cmd = req.substr(4, req.find('&') - 4);

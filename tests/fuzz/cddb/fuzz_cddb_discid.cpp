@@ -35,7 +35,8 @@ uint32_t Reference(const DiscToc& toc) {
   const Msf first = ToMsf(toc.trackStartLba[0]);
   const Msf end = ToMsf(toc.leadOutLba);
   const int t = (end.min * 60 + end.sec) - (first.min * 60 + first.sec);
-  return (static_cast<uint32_t>(sum % 0xff) << 24) | (static_cast<uint32_t>(t) << 8) | static_cast<uint32_t>(n);
+  return (static_cast<uint32_t>(sum % 0xff) << 24) | (static_cast<uint32_t>(t) << 8) |
+         static_cast<uint32_t>(n);
 }
 
 }  // namespace
@@ -53,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string why;
   const bool usable = CddbTocUsable(toc, why);
   // Anything a real CD can hold (99 tracks, 100 minutes) must be usable.
-  const bool cdSized = !toc.trackStartLba.empty() && toc.trackStartLba.size() <= 99 && toc.leadOutLba < 100 * 60 * 75;
+  const bool cdSized =
+      !toc.trackStartLba.empty() && toc.trackStartLba.size() <= 99 && toc.leadOutLba < 100 * 60 * 75;
   if (cdSized && !usable) std::abort();
   if (toc.trackStartLba.size() > 99 && usable) std::abort();
   if (!usable) return 0;

@@ -4,9 +4,9 @@
 
 #include "menulink/registry/pe_image.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    std::vector<std::uint8_t> file(data, data + size);
-    bool image = IsPeImageBuffer(file.data(), file.size());
-    if (image && file.size() < 64) __builtin_trap();
-    return 0;
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::uint8_t> file(data, data + size);
+  bool image = IsPeImageBuffer(file.data(), file.size());
+  if (image && file.size() < 64) __builtin_trap();
+  return 0;
 }

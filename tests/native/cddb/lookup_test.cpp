@@ -70,8 +70,9 @@ TEST(CddbLookup, ExactMatchThenRead) {
 TEST(CddbLookup, SeveralMatchesTakeTheFirst) {
   for (const char* code : {"210", "211"}) {
     FakeServer s;
-    s.answers["cddb+query"] = std::string(code) +
-                              " list follows\r\njazz 06019002 First / One\r\nrock 06019002 Second / Two\r\n.\r\n";
+    s.answers["cddb+query"] =
+        std::string(code) +
+        " list follows\r\njazz 06019002 First / One\r\nrock 06019002 Second / Two\r\n.\r\n";
     s.answers["cddb+read+jazz+06019002"] = kRecord;
     const auto r = CddbLookup(TwoTracks(), kHello, s.Transport());
     ASSERT_TRUE(r.ok) << code;

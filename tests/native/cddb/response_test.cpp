@@ -25,7 +25,8 @@ TEST(CddbQueryResponse, ListsKeepOrderAndNeedTheTerminator) {
   EXPECT_EQ(r.matches[0].category, "misc");
   EXPECT_EQ(r.matches[1].title, "Second / Two");
 
-  r = CddbParseQueryResponse("211 Found inexact matches, list follows (until terminating `.')\nblues 12345678 X / Y\n.\n");
+  r = CddbParseQueryResponse(
+      "211 Found inexact matches, list follows (until terminating `.')\nblues 12345678 X / Y\n.\n");
   ASSERT_EQ(r.status, CddbQueryStatus::Inexact);
   EXPECT_EQ(r.matches.at(0).category, "blues");
 
@@ -50,9 +51,10 @@ TEST(CddbQueryResponse, NoMatchAndErrors) {
 }
 
 TEST(CddbQueryResponse, HostileOrBrokenAnswers) {
-  for (const char* body : {"", "\r\n", "20", "2000 rock 12345678 x", "abc rock 12345678 x", "<html>oops</html>",
-                           "200 rock", "200 rock 1234567 short id", "200 ro/ck 12345678 path in category",
-                           "200 rock+x 12345678 plus in category", "299 something else", "100 informational"}) {
+  for (const char* body :
+       {"", "\r\n", "20", "2000 rock 12345678 x", "abc rock 12345678 x", "<html>oops</html>", "200 rock",
+        "200 rock 1234567 short id", "200 ro/ck 12345678 path in category",
+        "200 rock+x 12345678 plus in category", "299 something else", "100 informational"}) {
     const auto r = CddbParseQueryResponse(body);
     EXPECT_EQ(r.status, CddbQueryStatus::Malformed) << body;
     EXPECT_TRUE(r.matches.empty()) << body;

@@ -64,12 +64,9 @@ TEST(CueParse, IndexesPregapsAndModes) {
 TEST(CueParse, ReportsTheLineOfBadInput) {
   EXPECT_TRUE(Contains(ParseError("TRACK 01 AUDIO\n"), L"line 1: TRACK before any FILE"));
   EXPECT_TRUE(Contains(ParseError("FILE a.bin BINARY\n\nINDEX 01 00:00:00\n"), L"line 3"));
-  EXPECT_TRUE(Contains(ParseError("FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:60:00\n"),
-                       L"mm:ss:ff"));
-  EXPECT_TRUE(Contains(ParseError("FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:75\n"),
-                       L"mm:ss:ff"));
-  EXPECT_TRUE(Contains(ParseError("FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n"),
-                       L"no INDEX 01"));
+  EXPECT_TRUE(Contains(ParseError("FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:60:00\n"), L"mm:ss:ff"));
+  EXPECT_TRUE(Contains(ParseError("FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:75\n"), L"mm:ss:ff"));
+  EXPECT_TRUE(Contains(ParseError("FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n"), L"no INDEX 01"));
   EXPECT_TRUE(Contains(ParseError("FILE a.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n"
                                   "TRACK 02 AUDIO\nINDEX 01 00:01:00\n"),
                        L"ascend"));
@@ -85,9 +82,10 @@ TEST(CueParse, ReportsTheLineOfBadInput) {
 
 TEST(CueLayout, PregapOfATrackIsReadWithTheTrackBeforeIt) {
   // 10 s, then a 2 s pregap (INDEX 00) and 5 s of track 2.
-  auto l = Layout("FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
-                  "TRACK 02 AUDIO\nINDEX 00 00:10:00\nINDEX 01 00:12:00\n",
-                  {uint64_t(17 * 75) * 2352});
+  auto l = Layout(
+      "FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+      "TRACK 02 AUDIO\nINDEX 00 00:10:00\nINDEX 01 00:12:00\n",
+      {uint64_t(17 * 75) * 2352});
   ASSERT_EQ(l.disc.tracks.size(), 2u);
   EXPECT_EQ(l.disc.tracks[0].startLba, 0u);
   EXPECT_EQ(l.disc.tracks[0].endLba, 900u);
@@ -106,10 +104,11 @@ TEST(CueLayout, FirstTrackStartsAtLbaZeroAfterItsOwnPregap) {
 }
 
 TEST(CueLayout, SeveralFilesFollowEachOtherOnTheDisc) {
-  auto l = Layout("FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
-                  "FILE b.bin BINARY\nTRACK 02 AUDIO\nINDEX 00 00:00:00\nINDEX 01 00:01:00\n"
-                  "FILE c.bin BINARY\nTRACK 03 AUDIO\nINDEX 01 00:00:00\n",
-                  {100 * 2352, 200 * 2352, 50 * 2352});
+  auto l = Layout(
+      "FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+      "FILE b.bin BINARY\nTRACK 02 AUDIO\nINDEX 00 00:00:00\nINDEX 01 00:01:00\n"
+      "FILE c.bin BINARY\nTRACK 03 AUDIO\nINDEX 01 00:00:00\n",
+      {100 * 2352, 200 * 2352, 50 * 2352});
   ASSERT_EQ(l.disc.tracks.size(), 3u);
   EXPECT_EQ(l.disc.tracks[1].startLba, 175u);  // 100 + 75 frames of pregap
   EXPECT_EQ(l.disc.tracks[0].endLba, 175u);    // runs into b.bin's pregap
@@ -122,10 +121,11 @@ TEST(CueLayout, SeveralFilesFollowEachOtherOnTheDisc) {
 }
 
 TEST(CueLayout, DataTrackIsNotAudioAndItsPregapIsNotRead) {
-  auto l = Layout("FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
-                  "TRACK 02 MODE1/2352\nINDEX 00 00:04:00\nINDEX 01 00:06:00\n"
-                  "TRACK 03 AUDIO\nINDEX 01 00:10:00\n",
-                  {uint64_t(12 * 75) * 2352});
+  auto l = Layout(
+      "FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+      "TRACK 02 MODE1/2352\nINDEX 00 00:04:00\nINDEX 01 00:06:00\n"
+      "TRACK 03 AUDIO\nINDEX 01 00:10:00\n",
+      {uint64_t(12 * 75) * 2352});
   EXPECT_EQ(l.disc.AudioCount(), 2);
   EXPECT_EQ(l.disc.Audio(1)->endLba, 300u);  // stops at the data track's INDEX 00
   EXPECT_EQ(l.disc.Audio(2)->number, 3);
@@ -139,9 +139,10 @@ TEST(CueLayout, PartialTrailingSectorIsDropped) {
 }
 
 TEST(CueLayout, PregapCommandAddsSilence) {
-  auto l = Layout("FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
-                  "TRACK 02 AUDIO\nPREGAP 00:01:00\nINDEX 01 00:02:00\n",
-                  {uint64_t(4 * 75) * 2352});
+  auto l = Layout(
+      "FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+      "TRACK 02 AUDIO\nPREGAP 00:01:00\nINDEX 01 00:02:00\n",
+      {uint64_t(4 * 75) * 2352});
   EXPECT_EQ(l.disc.tracks[1].startLba, 225u);
   EXPECT_EQ(l.disc.leadOutLba, 375u);
   bool silence = false;
@@ -150,8 +151,9 @@ TEST(CueLayout, PregapCommandAddsSilence) {
 }
 
 TEST(CueLayout, RejectsImagesThatDoNotFit) {
-  CueSheet s = Parse("FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
-                     "TRACK 02 AUDIO\nINDEX 01 00:10:00\n");
+  CueSheet s = Parse(
+      "FILE d.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+      "TRACK 02 AUDIO\nINDEX 01 00:10:00\n");
   ImageLayout l;
   std::wstring err;
   EXPECT_FALSE(BuildImageLayout(s, {100 * 2352}, l, err));

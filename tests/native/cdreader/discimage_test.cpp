@@ -84,7 +84,9 @@ TEST(DiscImagePlan, EveryKindOfAudioCdGetsTheProtocolsDiscId) {
     std::vector<int> recordTrackOfListed;  // listed 1..3
   } kinds[] = {
       {{}, {200, 200, 200}, "cddb query 0c025803 3 150 15150 30150 602", {1, 2, 3}},
-      {{false, false, false, true}, {200, 200, 200, 100}, "cddb query 1402bc04 4 150 15150 30150 45150 702",
+      {{false, false, false, true},
+       {200, 200, 200, 100},
+       "cddb query 1402bc04 4 150 15150 30150 45150 702",
        {1, 2, 3}},
       {{true}, {100, 200, 200, 200}, "cddb query 1102bc04 4 150 7650 22650 37650 702", {2, 3, 4}},
   };

@@ -70,8 +70,7 @@ struct ReadRun {
 
 ReadRun Read(SimDrive& drive, MemSink& sink, uint32_t start, uint32_t end, std::atomic<bool>& abort) {
   ReadRun r;
-  r.result = ReadTrackFrames(drive, start, end, sink, abort,
-                             [&](int32_t pm) { r.progress.push_back(pm); });
+  r.result = ReadTrackFrames(drive, start, end, sink, abort, [&](int32_t pm) { r.progress.push_back(pm); });
   return r;
 }
 

@@ -102,10 +102,11 @@ class FakeEncoder final : public Mp3Encoder {
     FakeWorld* w = &w_;
     for (int32_t d : s.progress) w_.Post([w, d] { SessionEncodeProgress(*w, d); });
     if (s.during) w_.Post(s.during);
-    if (s.done) w_.Post([w, mp3 = mp3_] {
-      w->PutFile(mp3, 1000);
-      SessionEncodeDone(*w);
-    });
+    if (s.done)
+      w_.Post([w, mp3 = mp3_] {
+        w->PutFile(mp3, 1000);
+        SessionEncodeDone(*w);
+      });
   }
   void AbortEncoding() override { calls.push_back(L"AbortEncoding"); }
   int32_t ProgressTotal() override { return total; }

@@ -28,7 +28,8 @@ inline std::string FileNameProblem(const std::wstring& name) {
     if (std::wstring(L"\\/:*?\"<>|").find(c) != std::wstring::npos) return "forbidden character";
     if (c >= 0xDC00 && c <= 0xDFFF && (i == 0 || !(name[i - 1] >= 0xD800 && name[i - 1] <= 0xDBFF)))
       return "lone low surrogate";
-    if (c >= 0xD800 && c <= 0xDBFF && (i + 1 == name.size() || !(name[i + 1] >= 0xDC00 && name[i + 1] <= 0xDFFF)))
+    if (c >= 0xD800 && c <= 0xDBFF &&
+        (i + 1 == name.size() || !(name[i + 1] >= 0xDC00 && name[i + 1] <= 0xDFFF)))
       return "lone high surrogate";
   }
   if (name.back() == L'.' || name.back() == L' ') return "trailing dot or blank";

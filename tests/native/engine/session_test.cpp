@@ -92,7 +92,9 @@ class World final : public FakeWorld, public SessionView, public SessionFiles {
 
   // SessionFiles
   long long FileSize(const std::wstring& path) override { return files.count(path) ? files[path] : -1; }
-  bool Delete(const std::wstring& path) override { return !undeletable.count(path) && (files.erase(path), true); }
+  bool Delete(const std::wstring& path) override {
+    return !undeletable.count(path) && (files.erase(path), true);
+  }
   bool OpenLog(const std::wstring&) override { return logOpen = logOpens; }
   void WriteLogLine(const std::wstring& line) override {
     if (logOpen) log.push_back(line);
@@ -133,22 +135,26 @@ TEST(SessionSteps, TracksTwoAndFiveOfNine) {
     encodeBarAtRead.push_back(w.bars[2]);
     runningAndHidden = runningAndHidden && SessionIsRunning() && !w.mainShown;
   };
-  w.encoder.scripts[L"C:\\out\\Track05.wav"].during = [&] { EXPECT_EQ(w.status, L"Encoding Track 05,   01 Track(s) left"); };
+  w.encoder.scripts[L"C:\\out\\Track05.wav"].during = [&] {
+    EXPECT_EQ(w.status, L"Encoding Track 05,   01 Track(s) left");
+  };
   w.Run();
-  EXPECT_EQ(Middle(w.log), (Lines{L"Reading Track  02,   02 Track(s) left", L"Encoding Track 02,   02 Track(s) left",
-                                  L"Reading Track  05,   01 Track(s) left", L"Encoding Track 05,   01 Track(s) left"}));
-  EXPECT_EQ(statusAtRead, (Lines{L"Reading Track 02,   02 Track(s) left", L"Reading Track 05,   01 Track(s) left"}));
+  EXPECT_EQ(Middle(w.log),
+            (Lines{L"Reading Track  02,   02 Track(s) left", L"Encoding Track 02,   02 Track(s) left",
+                   L"Reading Track  05,   01 Track(s) left", L"Encoding Track 05,   01 Track(s) left"}));
+  EXPECT_EQ(statusAtRead,
+            (Lines{L"Reading Track 02,   02 Track(s) left", L"Reading Track 05,   01 Track(s) left"}));
   // The encoding bar starts every track empty, after being full.
   EXPECT_EQ(encodeBarAtRead, (std::vector<float>{0.0f, 0.0f}));
   EXPECT_TRUE(runningAndHidden);
-  EXPECT_EQ(w.reader.calls, (Lines{L"BeginSession", L"Read 2 C:\\out\\Track02.wav", L"Read 5 C:\\out\\Track05.wav",
-                                  L"EndSession"}));
+  EXPECT_EQ(w.reader.calls, (Lines{L"BeginSession", L"Read 2 C:\\out\\Track02.wav",
+                                   L"Read 5 C:\\out\\Track05.wav", L"EndSession"}));
   EXPECT_EQ(w.encoder.calls,
             (Lines{L"BitRate 128", L"SetFiles C:\\out\\Track02.wav C:\\out\\Track02.mp3", L"StartEncoding",
                    L"BitRate 128", L"SetFiles C:\\out\\Track05.wav C:\\out\\Track05.mp3", L"StartEncoding"}));
   // The WAV files are gone, the MP3 files stay.
   EXPECT_EQ(w.files, (std::map<std::wstring, long long>{{L"C:\\out\\Track02.mp3", 1000},
-                                                         {L"C:\\out\\Track05.mp3", 1000}}));
+                                                        {L"C:\\out\\Track05.mp3", 1000}}));
   ASSERT_EQ(w.encoder.tags.size(), 2u);
   EXPECT_EQ(w.encoder.tags[1].track, 5);
   EXPECT_TRUE(w.told.empty());
@@ -182,12 +188,13 @@ TEST(SessionSteps, WavChecks) {
   w.reader.scripts[2].wavBytes = -1;
   w.undeletable.insert(L"C:\\out\\Track03.wav");
   w.Run();
-  EXPECT_EQ(Middle(w.log), (Lines{L"Reading Track  01,   03 Track(s) left",
-                                  L"Error, invalid lenght on Track 01 Skipping to next Track",
-                                  L"Reading Track  02,   02 Track(s) left",
-                                  L"Error, no WAV file for Track 02 Skipping to next Track",
-                                  L"Reading Track  03,   01 Track(s) left", L"Encoding Track 03,   01 Track(s) left",
-                                  L"Error, can not delete C:\\out\\Track03.wav"}));
+  EXPECT_EQ(Middle(w.log),
+            (Lines{L"Reading Track  01,   03 Track(s) left",
+                   L"Error, invalid lenght on Track 01 Skipping to next Track",
+                   L"Reading Track  02,   02 Track(s) left",
+                   L"Error, no WAV file for Track 02 Skipping to next Track",
+                   L"Reading Track  03,   01 Track(s) left", L"Encoding Track 03,   01 Track(s) left",
+                   L"Error, can not delete C:\\out\\Track03.wav"}));
   EXPECT_EQ(w.files[kWav1], 44);
   // Nothing prepared for the empty and the missing file; the bit rate is still set.
   EXPECT_EQ(Lines(w.encoder.calls.begin(), w.encoder.calls.begin() + 3),
@@ -216,12 +223,13 @@ TEST(SessionSteps, ReadErrorIsLoggedAndSkipsTheEncode) {
   w.reader.scripts[2] = ReadScript{0, 4044, {}, ReadScript::Error, -17, L"Sector 1200 unreadable", {}};
   w.reader.scripts[3] = ReadScript{0, 44, {}, ReadScript::Error, 4, L"short", {}};
   w.Run();
-  EXPECT_EQ(Middle(w.log), (Lines{L"Reading Track  01,   03 Track(s) left", L"Encoding Track 01,   03 Track(s) left",
-                                  L"Reading Track  02,   02 Track(s) left", L"Error code -17, Sector 1200 unreadable",
-                                  L"Reading Track  03,   01 Track(s) left", L"Error code 4, short",
-                                  L"Error, invalid lenght on Track 03 Skipping to next Track"}));
+  EXPECT_EQ(Middle(w.log),
+            (Lines{L"Reading Track  01,   03 Track(s) left", L"Encoding Track 01,   03 Track(s) left",
+                   L"Reading Track  02,   02 Track(s) left", L"Error code -17, Sector 1200 unreadable",
+                   L"Reading Track  03,   01 Track(s) left", L"Error code 4, short",
+                   L"Error, invalid lenght on Track 03 Skipping to next Track"}));
   EXPECT_EQ(w.FileSize(L"C:\\out\\Track02.wav"), -1);  // deleted: not an empty file
-  EXPECT_EQ(w.files[L"C:\\out\\Track03.wav"], 44);      // kept: empty
+  EXPECT_EQ(w.files[L"C:\\out\\Track03.wav"], 44);     // kept: empty
   EXPECT_EQ(w.state.ReadFailed, kVbTrue);
   // Only the good track is prepared for encoding.
   EXPECT_EQ(w.encoder.calls.size(), 5u);
@@ -283,8 +291,8 @@ TEST(SessionSteps, CddbTitlesNameTheMp3AndOnlyMinusOneCounts) {
   w.Run();
   // The record has no title for track 3: the plain name, not "03 - .mp3".
   EXPECT_EQ(w.files, (std::map<std::wstring, long long>{{L"C:\\out\\01 - Intro.mp3", 1000},
-                                                         {L"C:\\out\\02 - AC_DC_ Live_.mp3", 1000},
-                                                         {L"C:\\out\\Track03.mp3", 1000}}));
+                                                        {L"C:\\out\\02 - AC_DC_ Live_.mp3", 1000},
+                                                        {L"C:\\out\\Track03.mp3", 1000}}));
   EXPECT_EQ(w.encoder.tags[0].title, L"Intro");
 
   World v;

@@ -31,9 +31,9 @@ TEST(TitleFileName, SeparatorsCannotLeaveTheFolder) {
 }
 
 TEST(TitleFileName, HostileTitlesStillGiveOneValidName) {
-  const std::wstring hostile[] = {L"",       L".",     L"..",    L"...",    L"CON",  L"nul",
-                                  L"COM1",   L"lpt9",  L"PRN.txt", L"aux ", L"  ",   L"x. . .",
-                                  L"/",      L"\\",    L"a\\..\\..", std::wstring(L"\0", 1)};
+  const std::wstring hostile[] = {
+      L"",        L".",    L"..", L"...",    L"CON", L"nul", L"COM1",      L"lpt9",
+      L"PRN.txt", L"aux ", L"  ", L"x. . .", L"/",   L"\\",  L"a\\..\\..", std::wstring(L"\0", 1)};
   for (const std::wstring& t : hostile) {
     const std::wstring name = TitleMp3FileName(7, t, 255);
     EXPECT_EQ(FileNameProblem(name), "") << Narrow(name);

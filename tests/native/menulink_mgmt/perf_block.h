@@ -7,15 +7,15 @@
 #include <vector>
 
 struct PerfInstanceSpec {
-    std::u16string name;
-    std::uint32_t pid;
+  std::u16string name;
+  std::uint32_t pid;
 };
 
 struct PerfBlockSpec {
-    std::uint32_t objectIndex = 230;
-    std::uint32_t idCounterIndex = 784;
-    bool withIdCounter = true;
-    std::vector<PerfInstanceSpec> instances;
+  std::uint32_t objectIndex = 230;
+  std::uint32_t idCounterIndex = 784;
+  bool withIdCounter = true;
+  std::vector<PerfInstanceSpec> instances;
 };
 
-std::vector<std::uint8_t> BuildPerfBlock(const PerfBlockSpec &layout);
+std::vector<std::uint8_t> BuildPerfBlock(const PerfBlockSpec& layout);

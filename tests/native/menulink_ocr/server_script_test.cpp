@@ -21,7 +21,8 @@ TEST(ServerScript, AnswersInSequenceAndRepeatsTheLast) {
 
 TEST(ServerScript, DelaysOutputsAndClipboard) {
   ServerScript s;
-  s.Parse("IsAppBusy.delay=25\nGetEngineVersion.out1=299\nListExportFormats.out2=3\nclipboard=Hello, world\n");
+  s.Parse(
+      "IsAppBusy.delay=25\nGetEngineVersion.out1=299\nListExportFormats.out2=3\nclipboard=Hello, world\n");
   EXPECT_EQ(s.DelayMs("isappbusy"), 25u);
   std::string text;
   ASSERT_TRUE(s.Out("GetEngineVersion", 1, &text));

@@ -60,9 +60,8 @@ TEST(Id3v2Tag, TrackNumberAloneWithoutCddb) {
   t.trackCount = 0;
   EXPECT_EQ(ParseTag(BuildId3v2Tag(t))["TRCK"], u"3");
   // Exact bytes of the smallest tag: header, TRCK frame of "3".
-  const std::vector<uint8_t> expected = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 17,
-                                         'T', 'R', 'C', 'K', 0, 0, 0, 7, 0, 0,
-                                         1, 0xFF, 0xFE, '3', 0, 0, 0};
+  const std::vector<uint8_t> expected = {'I', 'D', '3', 3, 0, 0, 0, 0,    0,    17,  'T', 'R', 'C', 'K',
+                                         0,   0,   0,   7, 0, 0, 1, 0xFF, 0xFE, '3', 0,   0,   0};
   EXPECT_EQ(BuildId3v2Tag(t), expected);
 
   EXPECT_TRUE(BuildId3v2Tag(Mp3Tags()).empty());

@@ -74,7 +74,7 @@ TEST(WavHeader, DataSizeBeyondTheFileIsClampedToWholeFrames) {
   Riff r;
   r.Chunk("fmt ", Riff::Fmt(1, 2, 48000, 16));
   r.Put("data");
-  r.U32(0xFFFFFFFF);  // streaming writers leave the size open
+  r.U32(0xFFFFFFFF);                   // streaming writers leave the size open
   const auto s = Samples(4 * 10 + 3);  // a torn last frame
   r.bytes.insert(r.bytes.end(), s.begin(), s.end());
   const WavInfo w = r.Parse();

@@ -49,8 +49,7 @@ TEST(CommandLine, ErrorsNameTheProblemAndShowUsage) {
   };
   for (const Case& c : cases) {
     CommandLineOptions o = ParseCommandLine(c.args);
-    EXPECT_NE(o.error.find(c.mention), std::wstring::npos)
-        << std::string(o.error.begin(), o.error.end());
+    EXPECT_NE(o.error.find(c.mention), std::wstring::npos) << std::string(o.error.begin(), o.error.end());
     EXPECT_NE(o.error.find(L"Usage:"), std::wstring::npos);
   }
 }

@@ -36,8 +36,7 @@ TEST(ChildFolderPath, OneSeparatorBetween) {
 }
 
 TEST(FolderListEntries, AncestorsOpenThenSortedSubfolders) {
-  std::vector<FolderEntry> e =
-      FolderListEntries(L"C:\\Music", {L"rock", L"..", L"Blues", L".", L"jazz"});
+  std::vector<FolderEntry> e = FolderListEntries(L"C:\\Music", {L"rock", L"..", L"Blues", L".", L"jazz"});
   ASSERT_EQ(e.size(), 5u);
   EXPECT_EQ(e[0].name, L"c:\\");
   EXPECT_EQ(e[0].depth, 0);

@@ -4,9 +4,7 @@
 
 namespace {
 
-int32_t Ms(int minutes, int seconds, int millis = 0) {
-  return (minutes * 60 + seconds) * 1000 + millis;
-}
+int32_t Ms(int minutes, int seconds, int millis = 0) { return (minutes * 60 + seconds) * 1000 + millis; }
 
 TEST(TrackListEntry, FormatsNumberLengthAndSize) {
   EXPECT_EQ(TrackListEntry(3, Ms(4, 5)), L"Track 03    04,05    41,2  MB");

@@ -78,7 +78,8 @@ TEST_F(CddbClientTest, ExactMatchKeepsEveryCharacter) {
   reader.toc = kRockDisc;
   auto c = Client(L"");
   const std::wstring album = L"\u65E5\u672C\u306E\u6B4C \u2013 Live";
-  EXPECT_EQ(Lookup(*c), L"Bj\u00F6rk Gu\u00F0mundsd\u00F3ttir & the Long Name Orchestra of the Far North / " + album);
+  EXPECT_EQ(Lookup(*c),
+            L"Bj\u00F6rk Gu\u00F0mundsd\u00F3ttir & the Long Name Orchestra of the Far North / " + album);
   EXPECT_EQ(c->LastError(), L"");
   // Titles are still answered after "Close".
   ASSERT_EQ(c->CddbTrackCount(), 4);
@@ -242,7 +243,8 @@ class CddbWaitTest : public CddbClientTest {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"CddbTickWindow";
     RegisterClassW(&wc);
-    window = CreateWindowW(L"CddbTickWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    window =
+        CreateWindowW(L"CddbTickWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
     SetTimer(window, 1, 50, nullptr);
     g_ticks = 0;

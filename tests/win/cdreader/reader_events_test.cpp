@@ -71,7 +71,7 @@ class ReaderEvents : public ::testing::Test {
 
 TEST_F(ReaderEvents, ReadsRunOnAWorkerAndOnlyAudioTracksCount) {
   EXPECT_EQ(reader->DriveCount(), 2);
-  EXPECT_EQ(reader->TrackCount(), 2);  // the data track is not listed
+  EXPECT_EQ(reader->TrackCount(), 2);      // the data track is not listed
   EXPECT_EQ(reader->TrackLength(2), 133);  // disc track 3: 10 frames
   ASSERT_EQ(reader->ReadTrackToWav(2, dir.File(L"t.wav")), 0);
   ASSERT_TRUE(PumpUntil([&] { return rec.Finals() > 0; }));

@@ -45,8 +45,7 @@ class ImageReader : public ::testing::Test {
       auto b = ReadBytes(dir.File(std::wstring(name.begin(), name.end())));
       disc.insert(disc.end(), b.begin(), b.end());
     }
-    return std::vector<uint8_t>(disc.begin() + size_t(start) * 2352,
-                                disc.begin() + size_t(end) * 2352);
+    return std::vector<uint8_t>(disc.begin() + size_t(start) * 2352, disc.begin() + size_t(end) * 2352);
   }
 
   ScratchDir dir;
@@ -90,8 +89,9 @@ TEST_F(ImageReader, ListsEachImageAndItsTracks) {
 TEST_F(ImageReader, DataTracksAreInTheTocForIdentification) {
   for (bool dataFirst : {false, true}) {
     ScratchDir sub;
-    auto plan = dataFirst ? discimage::MakePlan("mixed", {5, 3, 4, 2}, 0, false, {true})
-                          : discimage::MakePlan("enhanced", {3, 4, 2, 5}, 0, false, {false, false, false, true});
+    auto plan = dataFirst
+                    ? discimage::MakePlan("mixed", {5, 3, 4, 2}, 0, false, {true})
+                    : discimage::MakePlan("enhanced", {3, 4, 2, 5}, 0, false, {false, false, false, true});
     reader.reset();
     reader = CreateCdReader({WriteImage(sub, plan, 1)});
     reader->SelectDrive(reader->DriveCount());

@@ -14,8 +14,8 @@ void WriteBytes(HANDLE h, const void* data, size_t n) {
 std::wstring WriteImage(const ScratchDir& dir, const discimage::Plan& plan, uint32_t seed) {
   std::vector<HANDLE> files;
   for (const auto& name : plan.files)
-    files.push_back(CreateFileW(dir.File(std::wstring(name.begin(), name.end())).c_str(),
-                                GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    files.push_back(CreateFileW(dir.File(std::wstring(name.begin(), name.end())).c_str(), GENERIC_WRITE, 0,
+                                nullptr, CREATE_ALWAYS, 0, nullptr));
   std::vector<uint8_t> buf;
   for (const auto& t : plan.tracks) {
     buf.assign(size_t(t.pregapFrames) * discimage::kFrameBytes, 0);

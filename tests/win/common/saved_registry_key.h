@@ -7,23 +7,23 @@
 #include <vector>
 
 struct RegistryValue {
-    std::string name;
-    DWORD type = 0;
-    std::string data;  // raw bytes, terminator included for strings
+  std::string name;
+  DWORD type = 0;
+  std::string data;  // raw bytes, terminator included for strings
 };
 
 class SavedRegistryKey {
-public:
-    SavedRegistryKey() = default;
-    SavedRegistryKey(HKEY root, const char *subKey);
-    bool existed() const { return existed_; }
-    const std::vector<RegistryValue> &values() const { return values_; }
-    // Deletes the key, then recreates it with the saved values if it existed.
-    void Restore() const;
+ public:
+  SavedRegistryKey() = default;
+  SavedRegistryKey(HKEY root, const char* subKey);
+  bool existed() const { return existed_; }
+  const std::vector<RegistryValue>& values() const { return values_; }
+  // Deletes the key, then recreates it with the saved values if it existed.
+  void Restore() const;
 
-private:
-    HKEY root_ = nullptr;
-    std::string subKey_;
-    bool existed_ = false;
-    std::vector<RegistryValue> values_;
+ private:
+  HKEY root_ = nullptr;
+  std::string subKey_;
+  bool existed_ = false;
+  std::vector<RegistryValue> values_;
 };

@@ -14,8 +14,8 @@ std::wstring NewTempFolder(const std::wstring& prefix) {
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
   static int serial = 0;
-  std::wstring dir = std::wstring(tmp) + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                     std::to_wstring(++serial);
+  std::wstring dir =
+      std::wstring(tmp) + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
   CreateDirectoryW(dir.c_str(), nullptr);
   return dir;
 }

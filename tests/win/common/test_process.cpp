@@ -11,7 +11,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
   return true;
 }
 
-void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
 
 int RunToEnd(const std::wstring& commandLine, DWORD timeoutMs) {
   STARTUPINFOW si{};
@@ -42,9 +44,7 @@ bool Process::Start(const std::wstring& exe, const std::wstring& arguments) {
   return true;
 }
 
-bool Process::Running() const {
-  return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool Process::Running() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
 
 bool Process::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
   if (!pi_.hProcess) return true;

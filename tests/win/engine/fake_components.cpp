@@ -11,7 +11,9 @@ FakeHost::~FakeHost() {
   RemoveFolder(folder);
 }
 
-void FakeHost::PutFile(const std::wstring& path, long long bytes) { WriteBytes(path, static_cast<long>(bytes)); }
+void FakeHost::PutFile(const std::wstring& path, long long bytes) {
+  WriteBytes(path, static_cast<long>(bytes));
+}
 
 int FakeHost::TrackListSelectedCount() {
   int n = 0;

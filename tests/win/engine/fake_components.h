@@ -45,4 +45,4 @@ class FakeHost final : public FakeWorld {
 long FileSize(const std::wstring& path);  // -1 when missing
 bool WriteBytes(const std::wstring& path, long bytes);
 std::vector<std::string> SplitCrLf(const std::string& text);  // keeps a trailing empty piece out
-std::string Narrow(const std::wstring& s);  // ASCII texts of the tests
+std::string Narrow(const std::wstring& s);                    // ASCII texts of the tests

@@ -50,7 +50,9 @@ struct ReaderToSession : CdReaderEvents {
   FakeHost& host;
   void ReadProgress(int32_t perMille) override { SessionReadProgress(host, perMille); }
   void ReadDone() override { SessionReadDone(host); }
-  void ReadError(int32_t code, const std::wstring& message) override { SessionReadError(host, code, message); }
+  void ReadError(int32_t code, const std::wstring& message) override {
+    SessionReadError(host, code, message);
+  }
 };
 
 class RealPartsSession : public ::testing::Test {
@@ -86,7 +88,8 @@ class RealPartsSession : public ::testing::Test {
   }
   // Track 1 failed for reason (after its encode ran when encoded), its WAV
   // is whole, no temporary file is left, and track 2 was ripped.
-  void ExpectTrackOneKeptTrackTwoRipped(const std::string& reason, bool encoded, const std::wstring& prefix2) {
+  void ExpectTrackOneKeptTrackTwoRipped(const std::string& reason, bool encoded,
+                                        const std::wstring& prefix2) {
     const std::string error = "Error, no MP3 file for Track 01 (" + reason + ") WAV file kept";
     std::vector<std::string> want = {"Reading Track  01,   02 Track(s) left"};
     if (encoded) want.push_back("Encoding Track 01,   02 Track(s) left");
@@ -115,12 +118,13 @@ class RealPartsSession : public ::testing::Test {
 
 TEST_F(RealPartsSession, OldMp3HeldOpenByAPlayerKeepsTheWav) {
   ASSERT_TRUE(WriteBytes(Path(L"Track01.mp3"), 77));
-  HANDLE player = CreateFileW(Path(L"Track01.mp3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE player =
+      CreateFileW(Path(L"Track01.mp3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(player, INVALID_HANDLE_VALUE);
   RunSession(host, host.main);
   CloseHandle(player);
-  ExpectTrackOneKeptTrackTwoRipped("can not replace the old MP3 file: it is open in another program or protected",
-                                   true, L"Track");
+  ExpectTrackOneKeptTrackTwoRipped(
+      "can not replace the old MP3 file: it is open in another program or protected", true, L"Track");
   EXPECT_EQ(FileSize(Path(L"Track01.mp3")), 77);
 }
 
@@ -245,12 +249,14 @@ TEST_F(RealPartsSession, AbortDuringASlowReadKeepsTheWindowLive) {
   }
   watcher.join();
   EXPECT_EQ(messages, std::vector<std::wstring>{L"Ripping and Encoding Aborted"});
-  EXPECT_EQ(Undated(), (std::vector<std::string>{"Reading Track  01,   01 Track(s) left", "Reading Aborted", ""}));
+  EXPECT_EQ(Undated(),
+            (std::vector<std::string>{"Reading Track  01,   01 Track(s) left", "Reading Aborted", ""}));
   EXPECT_EQ(Form2ButtonCaption(), L"DONE");
   EXPECT_GT(probes.load(), 10);
   // A frozen window takes the drive's whole 1.5 s request; the aim is under
   // 200 ms, and the bound leaves room for a loaded machine's scheduling.
-  std::printf("slowest repaint and answer during the session: %lu ms\n", static_cast<unsigned long>(worst.load()));
+  std::printf("slowest repaint and answer during the session: %lu ms\n",
+              static_cast<unsigned long>(worst.load()));
   EXPECT_LT(worst.load(), 500u) << "the progress window froze";
   EXPECT_LT(ended - begun, 1400u) << "the session waited for the drive";
   host.realReader = nullptr;

@@ -89,7 +89,8 @@ TEST_F(SessionTest, ASessionOnTheRealWindowsAndDisk) {
   bool mainHiddenDuringRead = true;
   host.reader.onRead = [&](int) {
     statusAtRead.push_back(Form2Status());
-    mainHiddenDuringRead = mainHiddenDuringRead && !IsWindowVisible(host.main) && IsWindowVisible(Form2Window());
+    mainHiddenDuringRead =
+        mainHiddenDuringRead && !IsWindowVisible(host.main) && IsWindowVisible(Form2Window());
   };
   host.reader.scripts[2].errorMessage = L"Lecture \u00e9chou\u00e9e";
   host.reader.scripts[2].end = ReadScript::Error;
@@ -103,7 +104,10 @@ TEST_F(SessionTest, ASessionOnTheRealWindowsAndDisk) {
   EXPECT_EQ(raw.substr(raw.size() - 4), "\r\n\r\n");
   EXPECT_EQ(raw.find("\n"), raw.find("\r\n") + 1);
   if (GetACP() == 1252) {
-    EXPECT_NE(raw.find("Error code 0, Lecture \xe9" "chou\xe9" "e\r\n"), std::string::npos);
+    EXPECT_NE(raw.find("Error code 0, Lecture \xe9"
+                       "chou\xe9"
+                       "e\r\n"),
+              std::string::npos);
   }
   EXPECT_EQ(raw.find(std::string("\0", 1)), std::string::npos);  // not UTF-16
   // The list holds the same lines but the closing empty one.
@@ -111,7 +115,7 @@ TEST_F(SessionTest, ASessionOnTheRealWindowsAndDisk) {
   for (const std::wstring& l : Form2Lines()) list.push_back(ToAnsi(l));
   EXPECT_EQ(list, std::vector<std::string>(log.begin(), log.end() - 1));
   EXPECT_EQ(statusAtRead, (std::vector<std::wstring>{L"Reading Track 02,   02 Track(s) left",
-                                                      L"Reading Track 05,   01 Track(s) left"}));
+                                                     L"Reading Track 05,   01 Track(s) left"}));
   EXPECT_TRUE(mainHiddenDuringRead);
   EXPECT_EQ(FileSize(Path(L"Track02.wav")), -1);
   EXPECT_EQ(FileSize(Path(L"Track05.wav")), -1);
@@ -179,12 +183,15 @@ TEST_F(SessionTest, QuitWhileWaitingEndsTheSessionAndReachesTheMainLoop) {
   host.reader.scripts[1].during = [] { PostQuitMessage(7); };
   RunSession(host, host.main);
   EXPECT_TRUE(messages.empty());
-  EXPECT_EQ(Undated(LogLines()), (std::vector<std::string>{"Reading Track  01,   02 Track(s) left", "Reading Aborted", ""}));
+  EXPECT_EQ(Undated(LogLines()),
+            (std::vector<std::string>{"Reading Track  01,   02 Track(s) left", "Reading Aborted", ""}));
   MSG m;
   bool quit = false;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) quit = m.wParam == 7;
-    else DispatchMessageW(&m);  // WM_PAINT stays queued until painted
+    if (m.message == WM_QUIT)
+      quit = m.wParam == 7;
+    else
+      DispatchMessageW(&m);  // WM_PAINT stays queued until painted
   }
   EXPECT_TRUE(quit);
 }

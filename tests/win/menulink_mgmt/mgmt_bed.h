@@ -17,92 +17,93 @@
 using Listing = std::vector<std::pair<std::string, int>>;
 
 struct Exports {
-    void(WINAPI *getModules)(void(WINAPI *)(const char *, int32_t));
-    void(WINAPI *registerNewApp)(const char *);
-    void(WINAPI *unregisterApp)(const char *);
-    int32_t(WINAPI *listUpdate)(int32_t);
-    int32_t(WINAPI *shutDown)();
-    int32_t(WINAPI *disable)();
-    void(WINAPI *enable)();
-    int32_t(WINAPI *getRunningApps)(HWND);
+  void(WINAPI* getModules)(void(WINAPI*)(const char*, int32_t));
+  void(WINAPI* registerNewApp)(const char*);
+  void(WINAPI* unregisterApp)(const char*);
+  int32_t(WINAPI* listUpdate)(int32_t);
+  int32_t(WINAPI* shutDown)();
+  int32_t(WINAPI* disable)();
+  void(WINAPI* enable)();
+  int32_t(WINAPI* getRunningApps)(HWND);
 };
 
-const MenulinkInternalsTable *Internals();
-const Exports &Gt();
+const MenulinkInternalsTable* Internals();
+const Exports& Gt();
 // GTGetModules with a collecting callback.
 Listing ListModules();
 
 std::string CaseDir();  // an empty folder of its own for each test
 std::string ExePath();
-void WriteText(const std::string &path, const std::string &content);
-std::string ReadText(const std::string &path);
-bool CopyNotepad(const std::string &to);
+void WriteText(const std::string& path, const std::string& content);
+std::string ReadText(const std::string& path);
+bool CopyNotepad(const std::string& to);
 std::string Upper(std::string s);
 
 // Slots in use, as copies.
 struct SlotCopy {
-    std::string module, title, path;
-    int enabled, running;
+  std::string module, title, path;
+  int enabled, running;
 };
 std::vector<SlotCopy> Slots();
-int FindSlot(const std::string &module);  // -1 when absent
+int FindSlot(const std::string& module);  // -1 when absent
 // Adds a record through the accessors; enabled as given.
-int AddRecord(const std::string &module, const std::string &path, const std::string &title, bool enabled);
+int AddRecord(const std::string& module, const std::string& path, const std::string& title, bool enabled);
 void EmptyTable();
 
 // Saves the list key, the General key, "lx70.ini" and the message capture
 // file and empties the table; restores the stores afterwards.
 class StoreGuard {
-public:
-    StoreGuard();
-    ~StoreGuard();
-    std::vector<std::string> CapturedIds() const;  // "317|...", one per message
+ public:
+  StoreGuard();
+  ~StoreGuard();
+  std::vector<std::string> CapturedIds() const;  // "317|...", one per message
 
-private:
-    SavedRegistryKey direct_, general_;
-    bool iniExisted_ = false;
-    std::string ini_;
+ private:
+  SavedRegistryKey direct_, general_;
+  bool iniExisted_ = false;
+  std::string ini_;
 };
 std::string IniPath();
-void SetInstallPath(const std::string &folder);
+void SetInstallPath(const std::string& folder);
 void DeleteInstallPath();
-std::string IniValue(const char *section, const char *key);
-void SetIniValue(const char *section, const char *key, const char *value);
+std::string IniValue(const char* section, const char* key);
+void SetIniValue(const char* section, const char* key, const char* value);
 
 // A top-level window of this process with a menu bar.
 enum class MenuKind { Full, NoMenu, NoFile, NoPaste, PasteOnOpen, EditCommand, Arquivo };
 class MenuWindow {
-public:
-    MenuWindow(const std::string &title, int language, MenuKind kind = MenuKind::Full);
-    ~MenuWindow();
-    HWND hwnd() const { return hwnd_; }
+ public:
+  MenuWindow(const std::string& title, int language, MenuKind kind = MenuKind::Full);
+  ~MenuWindow();
+  HWND hwnd() const { return hwnd_; }
 
-private:
-    HWND hwnd_ = nullptr;
+ private:
+  HWND hwnd_ = nullptr;
 };
 
 // The companion stand-in copied into folder with its entries.
 class Companion {
-public:
-    Companion(const std::string &folder, const std::vector<std::string> &entries);
-    ~Companion();
-    std::string Log() const;
-    // The log once it holds needle (the companion gets posted messages and
-    // writes when it gets to them), or as it is after ms.
-    std::string LogOnceItHolds(const std::string &needle, DWORD ms = 5000) const;
-    // Started by the listing or by Start().
-    bool Start();
-    void Close();
-    bool Running() const;
+ public:
+  Companion(const std::string& folder, const std::vector<std::string>& entries);
+  ~Companion();
+  std::string Log() const;
+  // The log once it holds needle (the companion gets posted messages and
+  // writes when it gets to them), or as it is after ms.
+  std::string LogOnceItHolds(const std::string& needle, DWORD ms = 5000) const;
+  // Started by the listing or by Start().
+  bool Start();
+  void Close();
+  bool Running() const;
 
-private:
-    std::string folder_;
+ private:
+  std::string folder_;
 };
 
-template <class F> bool WaitFor(F cond, DWORD ms = 5000) {
-    for (DWORD waited = 0;; waited += 20) {
-        if (cond()) return true;
-        if (waited >= ms) return false;
-        Sleep(20);
-    }
+template <class F>
+bool WaitFor(F cond, DWORD ms = 5000) {
+  for (DWORD waited = 0;; waited += 20) {
+    if (cond()) return true;
+    if (waited >= ms) return false;
+    Sleep(20);
+  }
 }

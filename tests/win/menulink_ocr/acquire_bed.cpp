@@ -251,8 +251,8 @@ bool ThreadHasOle() {
 
 bool LaunchMarkerExists() {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\VB and VBA Program Settings\\glyphtap", 0, KEY_READ, &key) !=
-      ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\VB and VBA Program Settings\\glyphtap", 0, KEY_READ,
+                    &key) != ERROR_SUCCESS)
     return false;
   RegCloseKey(key);
   return true;

@@ -69,7 +69,7 @@ class BoxWatcher {
   volatile LONG seen_ = 0;
 };
 
-bool ThreadHasOle();   // OLE/COM still initialised on this thread
+bool ThreadHasOle();  // OLE/COM still initialised on this thread
 bool LaunchMarkerExists();
 int32_t AcquireBusy();
 int32_t AppIndex(const char* module);  // adds the record when missing

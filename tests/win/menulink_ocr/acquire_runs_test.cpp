@@ -41,7 +41,9 @@ class AcquireRunsTest : public ::testing::Test {
     EXPECT_FALSE(ThreadHasOle());
     EXPECT_FALSE(LaunchMarkerExists());
   }
-  std::string Session() { return "StartSession(I:" + std::to_string(reinterpret_cast<INT_PTR>(editor->hwnd)) + ")"; }
+  std::string Session() {
+    return "StartSession(I:" + std::to_string(reinterpret_cast<INT_PTR>(editor->hwnd)) + ")";
+  }
   int32_t Acquire() {
     int32_t r = Runs()->acquireText(editor->hwnd, 0);
     Pump(150);  // the paste is posted
@@ -215,16 +217,39 @@ struct SettingsCase {
 };
 
 const SettingsCase kSettingsCases[] = {
-    {"Version299", "GetEngineVersion.out1=299", 1, {}, {"GetEngineVersion(&i:0)", "OptionDialog(I:87)", "EndSession()"}},
-    {"Version300", "GetEngineVersion.out1=300", 1, {}, {"GetEngineVersion(&i:0)", "OptionDialog(I:6226)", "EndSession()"}},
-    {"VersionUnsigned", "GetEngineVersion.out1=-2", 1, {}, {"GetEngineVersion(&i:0)", "OptionDialog(I:6226)", "EndSession()"}},
+    {"Version299",
+     "GetEngineVersion.out1=299",
+     1,
+     {},
+     {"GetEngineVersion(&i:0)", "OptionDialog(I:87)", "EndSession()"}},
+    {"Version300",
+     "GetEngineVersion.out1=300",
+     1,
+     {},
+     {"GetEngineVersion(&i:0)", "OptionDialog(I:6226)", "EndSession()"}},
+    {"VersionUnsigned",
+     "GetEngineVersion.out1=-2",
+     1,
+     {},
+     {"GetEngineVersion(&i:0)", "OptionDialog(I:6226)", "EndSession()"}},
     {"StartSessionFails", "StartSession=5", 0, {313}, {"EndSession()"}},
     {"StartSessionQuiet", "StartSession=-300", 0, {}, {"EndSession()"}},
     {"EngineVersionFails", "GetEngineVersion=3", 0, {313}, {"GetEngineVersion(&i:0)", "EndSession()"}},
     {"EngineVersionCallFails", "GetEngineVersion=error", 0, {}, {"GetEngineVersion(&i:0)", "EndSession()"}},
-    {"OptionDialogFails", "OptionDialog=5", 1, {315}, {"GetEngineVersion(&i:0)", "OptionDialog(I:87)", "EndSession()"}},
-    {"OptionDialogQuiet", "OptionDialog=-999", 1, {}, {"GetEngineVersion(&i:0)", "OptionDialog(I:87)", "EndSession()"}},
-    {"OptionDialogLowWordIsNotQuiet", "OptionDialog=0x0001FC19", 1, {315},
+    {"OptionDialogFails",
+     "OptionDialog=5",
+     1,
+     {315},
+     {"GetEngineVersion(&i:0)", "OptionDialog(I:87)", "EndSession()"}},
+    {"OptionDialogQuiet",
+     "OptionDialog=-999",
+     1,
+     {},
+     {"GetEngineVersion(&i:0)", "OptionDialog(I:87)", "EndSession()"}},
+    {"OptionDialogLowWordIsNotQuiet",
+     "OptionDialog=0x0001FC19",
+     1,
+     {315},
      {"GetEngineVersion(&i:0)", "OptionDialog(I:87)", "EndSession()"}},
 };
 
@@ -276,8 +301,9 @@ TEST_F(AcquireRunsTest, LaunchMarkerIsTheDefaultValueOfItsKey) {
   Runs()->setLaunchMarker(true);
   char value[32] = "";
   LONG size = sizeof value;
-  EXPECT_EQ(RegQueryValueA(HKEY_CURRENT_USER, "Software\\VB and VBA Program Settings\\glyphtap", value, &size),
-            ERROR_SUCCESS);
+  EXPECT_EQ(
+      RegQueryValueA(HKEY_CURRENT_USER, "Software\\VB and VBA Program Settings\\glyphtap", value, &size),
+      ERROR_SUCCESS);
   EXPECT_STREQ(value, "glyphtap");
   Runs()->setLaunchMarker(false);
   EXPECT_FALSE(LaunchMarkerExists());

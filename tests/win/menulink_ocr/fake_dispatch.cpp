@@ -47,10 +47,21 @@ STDMETHODIMP FakeDispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAM
     // Allocations made here use SysAllocStringLen, which the ledger does not
     // count: the helper frees a result through VariantClear inside OLEAUT32.
     switch (resultType) {
-      case VT_I4: result->vt = VT_I4; result->lVal = resultValue; break;
-      case VT_I2: result->vt = VT_I2; result->iVal = static_cast<SHORT>(resultValue); break;
-      case VT_BSTR: result->vt = VT_BSTR; result->bstrVal = SysAllocStringLen(L"text", 4); break;
-      default: result->vt = VT_EMPTY; break;
+      case VT_I4:
+        result->vt = VT_I4;
+        result->lVal = resultValue;
+        break;
+      case VT_I2:
+        result->vt = VT_I2;
+        result->iVal = static_cast<SHORT>(resultValue);
+        break;
+      case VT_BSTR:
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocStringLen(L"text", 4);
+        break;
+      default:
+        result->vt = VT_EMPTY;
+        break;
     }
   }
   return invokeHr;
@@ -110,9 +121,9 @@ bool Patch(const char* func, void* replacement, void** original) {
 }  // namespace
 
 bool InstallBstrLedger() {
-  static bool done = Patch("SysAllocString", reinterpret_cast<void*>(&CountingAlloc),
-                           reinterpret_cast<void**>(&realAlloc)) &&
-                     Patch("SysFreeString", reinterpret_cast<void*>(&CountingFree),
-                           reinterpret_cast<void**>(&realFree));
+  static bool done =
+      Patch("SysAllocString", reinterpret_cast<void*>(&CountingAlloc),
+            reinterpret_cast<void**>(&realAlloc)) &&
+      Patch("SysFreeString", reinterpret_cast<void*>(&CountingFree), reinterpret_cast<void**>(&realFree));
   return done;
 }

@@ -15,9 +15,9 @@
 struct RecordedCall {
   DISPID id = 0;
   WORD flags = 0;
-  std::vector<VARIANT> args;           // as received: last argument first
-  std::vector<std::wstring> texts;     // BSTR contents by the same index
-  std::vector<BSTR> bstrs;             // BSTR pointers by the same index
+  std::vector<VARIANT> args;        // as received: last argument first
+  std::vector<std::wstring> texts;  // BSTR contents by the same index
+  std::vector<BSTR> bstrs;          // BSTR pointers by the same index
   UINT namedCount = 0;
   DISPID named = 0;
   bool hadResult = false;
@@ -38,7 +38,10 @@ class FakeDispatch final : public IDispatch {
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
   STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs); }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+    *n = 0;
+    return S_OK;
+  }
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* n, UINT count, LCID, DISPID* ids) override;
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p, VARIANT* result, EXCEPINFO*,

@@ -37,9 +37,9 @@ TEST_F(InvokeByNameTest, EveryLetterByValueArrivesTypedAndReversed) {
   SAFEARRAYBOUND bound = {2, 0};
   SAFEARRAY* array = SafeArrayCreate(VT_I4, 1, &bound);
   int32_t result = 0;
-  HRESULT hr = InvokeByName(&fake, DISPATCH_METHOD, &result, nullptr, nullptr, L"Alpha", "iIrRcdsSDebvUAb",
-                            0x12345, -7, 1.5f, 2.25, cy, 3.5, L"wide", "narrow", inner, 0x80004005, 5, whole,
-                            unk, array, 0);
+  HRESULT hr =
+      InvokeByName(&fake, DISPATCH_METHOD, &result, nullptr, nullptr, L"Alpha", "iIrRcdsSDebvUAb", 0x12345,
+                   -7, 1.5f, 2.25, cy, 3.5, L"wide", "narrow", inner, 0x80004005, 5, whole, unk, array, 0);
   ASSERT_EQ(hr, S_OK);
   ASSERT_EQ(fake.calls.size(), 1u);
   const RecordedCall& c = fake.calls[0];
@@ -104,12 +104,13 @@ TEST_F(InvokeByNameTest, ReferencesPassPointersAndReceiveValues) {
     *p->rgvarg[12].piVal = 42;
     *p->rgvarg[6].pbstrVal = SysAllocStringLen(L"from server", 11);
   };
-  HRESULT hr = InvokeByName(&fake, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Beta", "&i&I&r&R&c&d&s&S&D&e&b&v&U",
-                            &i2, &i4, &r4, &r8, &cy, &date, &s1, &s2, &d, &e, &b, &v, &u);
+  HRESULT hr =
+      InvokeByName(&fake, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Beta", "&i&I&r&R&c&d&s&S&D&e&b&v&U",
+                   &i2, &i4, &r4, &r8, &cy, &date, &s1, &s2, &d, &e, &b, &v, &u);
   ASSERT_EQ(hr, S_OK);
   const RecordedCall& c = fake.calls.at(0);
   ASSERT_EQ(c.args.size(), 13u);
-  const VARTYPE types[] = {VT_I2, VT_I4, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR,
+  const VARTYPE types[] = {VT_I2,   VT_I4,       VT_R4,    VT_R8,   VT_CY,      VT_DATE,   VT_BSTR,
                            VT_BSTR, VT_DISPATCH, VT_ERROR, VT_BOOL, VT_VARIANT, VT_UNKNOWN};
   void* pointers[] = {&i2, &i4, &r4, &r8, &cy, &date, &s1, &s2, &d, &e, &b, &v, &u};
   for (int k = 0; k < 13; ++k) {
@@ -132,12 +133,14 @@ TEST_F(InvokeByNameTest, RefusedArgumentsNeverReachTheServer) {
   SAFEARRAY* array = nullptr;
   EXPECT_EQ(InvokeByName(&fake, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Alpha", "S&A", "x", &array),
             E_INVALIDARG);
-  EXPECT_EQ(InvokeByName(nullptr, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Alpha", "I", 1), E_INVALIDARG);
+  EXPECT_EQ(InvokeByName(nullptr, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Alpha", "I", 1),
+            E_INVALIDARG);
   EXPECT_EQ(InvokeByName(&fake, DISPATCH_PROPERTYPUT, nullptr, nullptr, nullptr, L"Alpha", ""), E_INVALIDARG);
   EXPECT_EQ(InvokeByName(&fake, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Gamma", "I", 1),
             DISP_E_UNKNOWNNAME);
   fake.namesHr = E_ACCESSDENIED;
-  EXPECT_EQ(InvokeByName(&fake, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Alpha", "S", "y"), E_ACCESSDENIED);
+  EXPECT_EQ(InvokeByName(&fake, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Alpha", "S", "y"),
+            E_ACCESSDENIED);
   EXPECT_TRUE(fake.calls.empty());
   ExpectStringsBalanced();
   EXPECT_EQ(ledger.allocs, 1) << "the string before &A was made and freed";
@@ -167,7 +170,8 @@ TEST_F(InvokeByNameTest, OnlyAnI4AnswerIsAResult) {
   fake.resultType = VT_I4;
   fake.invokeHr = DISP_E_EXCEPTION;
   result = 0;
-  EXPECT_EQ(InvokeByName(&fake, DISPATCH_METHOD, &result, nullptr, nullptr, L"Alpha", "s", L"z"), DISP_E_EXCEPTION);
+  EXPECT_EQ(InvokeByName(&fake, DISPATCH_METHOD, &result, nullptr, nullptr, L"Alpha", "s", L"z"),
+            DISP_E_EXCEPTION);
   EXPECT_EQ(result, 1234) << "a failed Invoke still reads the answer variant";
   ExpectStringsBalanced();
 }
@@ -197,8 +201,8 @@ TEST_F(InvokeByNameTest, HighBytesWidenToTheSameCodeUnits) {
 }
 
 TEST_F(InvokeByNameTest, EveryStringIsFreedOnceAfterTheCall) {
-  ASSERT_EQ(InvokeByName(&fake, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Alpha", "sSIS", L"one", "two", 3,
-                         "three"),
+  ASSERT_EQ(InvokeByName(&fake, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Alpha", "sSIS", L"one", "two",
+                         3, "three"),
             S_OK);
   ExpectStringsBalanced();
   EXPECT_EQ(ledger.allocs, 3);

@@ -11,9 +11,9 @@ namespace {
 class OcrClientTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake.names = {L"StartSession", L"LoadImage",  L"GetEngineVersion", L"AddPageData",
-                  L"ZoneImage",    L"SaveDocument", L"GetProductName", L"EndSession",
-                  L"OptionDialog", L"SetSource",  L"SetLanguageAnalyst", L"SaveDocumentAs"};
+    fake.names = {L"StartSession", L"LoadImage",    L"GetEngineVersion",   L"AddPageData",
+                  L"ZoneImage",    L"SaveDocument", L"GetProductName",     L"EndSession",
+                  L"OptionDialog", L"SetSource",    L"SetLanguageAnalyst", L"SaveDocumentAs"};
     client = new OcrClient;
     client->AddRef();
     fake.AddRef();
@@ -54,8 +54,9 @@ TEST_F(OcrClientTest, WrappersCallByNameWithTheirFormats) {
   EXPECT_EQ(client->SetLanguageAnalyst(3, 4), 0);
   EXPECT_EQ(client->SaveDocumentAs("a", "b"), 0);
   ASSERT_EQ(fake.calls.size(), 7u);
-  EXPECT_EQ(fake.askedNames, (std::vector<std::wstring>{L"StartSession", L"ZoneImage", L"SaveDocument", L"OptionDialog",
-                                                        L"SetSource", L"SetLanguageAnalyst", L"SaveDocumentAs"}));
+  EXPECT_EQ(fake.askedNames,
+            (std::vector<std::wstring>{L"StartSession", L"ZoneImage", L"SaveDocument", L"OptionDialog",
+                                       L"SetSource", L"SetLanguageAnalyst", L"SaveDocumentAs"}));
   EXPECT_EQ(fake.calls[0].args.at(0).vt, VT_I4);
   EXPECT_EQ(fake.calls[0].args.at(0).lVal, 0x10203);
   EXPECT_EQ(fake.calls[1].args.at(0).vt, VT_I2);

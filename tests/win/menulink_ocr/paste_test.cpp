@@ -29,7 +29,8 @@ class PasteTest : public ::testing::Test {
   std::string box;
 };
 
-const char kNoDocument[] = "Glyphtap|There is no document open. The recognized text has been copied to the Clipboard.";
+const char kNoDocument[] =
+    "Glyphtap|There is no document open. The recognized text has been copied to the Clipboard.";
 
 TEST_F(PasteTest, PostsTheEditMenusPasteCommand) {
   EXPECT_FALSE(Paste("OcrTestEditor", "standard"));

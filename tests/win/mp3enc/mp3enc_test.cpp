@@ -185,20 +185,23 @@ TEST_F(Mp3EncTest, FailuresNameTheirReasonAndLeaveNoTemporaryFile) {
   EXPECT_EQ(encoder_->FailureReason(), L"");
   ASSERT_TRUE(EncodeToEnd());
   CloseHandle(player);
-  EXPECT_EQ(encoder_->FailureReason(), L"can not replace the old MP3 file: it is open in another program or protected");
+  EXPECT_EQ(encoder_->FailureReason(),
+            L"can not replace the old MP3 file: it is open in another program or protected");
   EXPECT_EQ(ReadBytes(Path(L"held.mp3")), (std::vector<uint8_t>{1, 2, 3}));
 
   // Refused before anything is written, with the reason.
   const std::wstring tooLong = Path(std::wstring(250, L'n') + L".mp3");
   EXPECT_EQ(encoder_->SetFiles(wav, tooLong), static_cast<int16_t>(SetFilesStatus::NameTooLong));
   EXPECT_EQ(encoder_->FailureReason(), L"the MP3 file name is too long");
-  EXPECT_EQ(encoder_->SetFiles(wav, Path(L"gone\\a.mp3")), static_cast<int16_t>(SetFilesStatus::CannotCreateMp3));
+  EXPECT_EQ(encoder_->SetFiles(wav, Path(L"gone\\a.mp3")),
+            static_cast<int16_t>(SetFilesStatus::CannotCreateMp3));
   EXPECT_EQ(encoder_->FailureReason(), L"can not create the MP3 file: the folder does not exist");
 
   // A temporary file left by a killed session, even a hidden read-only one,
   // is not in the way, and a finished encode reports no failure.
   ASSERT_TRUE(WriteAll(Path(L"next.mp3.wqpart"), std::vector<uint8_t>{4, 5}));
-  ASSERT_TRUE(SetFileAttributesW(Path(L"next.mp3.wqpart").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(
+      SetFileAttributesW(Path(L"next.mp3.wqpart").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
   sink_.done = 0;
   ASSERT_EQ(encoder_->SetFiles(wav, Path(L"next.mp3")), 0);
   ASSERT_TRUE(EncodeToEnd());

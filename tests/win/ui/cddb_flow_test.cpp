@@ -32,8 +32,8 @@ class CddbFlowTest : public ::testing::Test {
       if (cddb) cddb->calls.push_back(L"message");
       // Where the question appears: over the wait box, main window hidden.
       if (flags & MB_YESNO) {
-        questionOverWaitBox = Form3Window() && IsWindowVisible(Form3Window()) &&
-                              !IsWindowVisible(form->Hwnd());
+        questionOverWaitBox =
+            Form3Window() && IsWindowVisible(Form3Window()) && !IsWindowVisible(form->Hwnd());
         return answer;
       }
       return IDOK;
@@ -57,8 +57,7 @@ class CddbFlowTest : public ::testing::Test {
       waitBoxShown = Form3Window() && IsWindowVisible(Form3Window());
       mainHidden = !IsWindowVisible(form->Hwnd());
       if (waitBoxShown)
-        waitText = WindowText(Form3Window()) + L"|" +
-                   WindowText(GetDlgItem(Form3Window(), 4001));
+        waitText = WindowText(Form3Window()) + L"|" + WindowText(GetDlgItem(Form3Window(), 4001));
     };
   }
   void TearDown() override {
@@ -108,9 +107,9 @@ TEST_F(CddbFlowTest, YesWritesTitlesInPlaceAndSwitchesTheCaption) {
   SendMessageW(Ctl(kIdList1), LB_SETSEL, TRUE, 1);
   Click7();
   EXPECT_EQ(cddb->calls,
-            (std::vector<std::wstring>{L"ClientName=trackforge", L"message", L"Connection=Open",
-                                       L"DiscTitle", L"message", L"CddbTrackCount", L"TrackTitle 1",
-                                       L"TrackTitle 2", L"Connection=Close", L"message"}));
+            (std::vector<std::wstring>{L"ClientName=trackforge", L"message", L"Connection=Open", L"DiscTitle",
+                                       L"message", L"CddbTrackCount", L"TrackTitle 1", L"TrackTitle 2",
+                                       L"Connection=Close", L"message"}));
   ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[0], kConnect);
   EXPECT_EQ(messages[1], L"Is this the CD you have in the Drive ?\nArtist / Album");

@@ -49,9 +49,7 @@ class MainWindowTest : public ::testing::Test {
     for (auto it = cleanup.rbegin(); it != cleanup.rend(); ++it) RemoveDirectoryW(it->c_str());
   }
   void Press(HWND button) { ClickButton(button); }
-  std::vector<std::wstring> Dir1Entries() {
-    return ListItems(form->Control(kIdDir1));
-  }
+  std::vector<std::wstring> Dir1Entries() { return ListItems(form->Control(kIdDir1)); }
   bool ListsName(const std::wstring& name) {
     for (const std::wstring& e : Dir1Entries())
       if (e.find(name) != std::wstring::npos) return true;
@@ -59,19 +57,18 @@ class MainWindowTest : public ::testing::Test {
   }
   // Opens Make Dir from the main window and types name, then presses button.
   bool MakeDir(const std::wstring& name, int button, std::wstring* textAfter = nullptr) {
-    return WithModal(
-        [&] { Press(form->Control(kIdCommand3)); }, Form4Window,
-        [&](HWND d) {
-          EXPECT_EQ(WindowText(d), L"Make Directory");
-          EXPECT_EQ(WindowText(GetDlgItem(d, kIdForm4Text1)), L"");
-          SetWindowTextW(GetDlgItem(d, kIdForm4Text1), name.c_str());
-          Press(GetDlgItem(d, button));
-          if (textAfter) {
-            *textAfter = Form4Window() ? WindowText(GetDlgItem(d, kIdForm4Text1)) : L"<closed>";
-            Press(GetDlgItem(d, kIdForm4Command2));
-          }
-        },
-        Form4Unload);
+    return WithModal([&] { Press(form->Control(kIdCommand3)); }, Form4Window,
+                     [&](HWND d) {
+                       EXPECT_EQ(WindowText(d), L"Make Directory");
+                       EXPECT_EQ(WindowText(GetDlgItem(d, kIdForm4Text1)), L"");
+                       SetWindowTextW(GetDlgItem(d, kIdForm4Text1), name.c_str());
+                       Press(GetDlgItem(d, button));
+                       if (textAfter) {
+                         *textAfter = Form4Window() ? WindowText(GetDlgItem(d, kIdForm4Text1)) : L"<closed>";
+                         Press(GetDlgItem(d, kIdForm4Command2));
+                       }
+                     },
+                     Form4Unload);
   }
 
   std::unique_ptr<Form1> form;
@@ -103,16 +100,15 @@ TEST_F(MainWindowTest, MakeDirUnderTheDriveRootAndUnderASubfolder) {
 TEST_F(MainWindowTest, EnterInTheNameMakesTheFolder) {
   const std::wstring root = form->OutputFolder();
   const std::wstring name = Unique(L"entered");
-  ASSERT_TRUE(WithModal(
-      [&] { Press(form->Control(kIdCommand3)); }, Form4Window,
-      [&](HWND d) {
-        HWND text = GetDlgItem(d, kIdForm4Text1);
-        SetWindowTextW(text, name.c_str());
-        SetFocus(text);
-        PostMessageW(text, WM_KEYDOWN, VK_RETURN, 1);
-        PostMessageW(text, WM_KEYUP, VK_RETURN, 0xC0000001);
-      },
-      Form4Unload))
+  ASSERT_TRUE(WithModal([&] { Press(form->Control(kIdCommand3)); }, Form4Window,
+                        [&](HWND d) {
+                          HWND text = GetDlgItem(d, kIdForm4Text1);
+                          SetWindowTextW(text, name.c_str());
+                          SetFocus(text);
+                          PostMessageW(text, WM_KEYDOWN, VK_RETURN, 1);
+                          PostMessageW(text, WM_KEYUP, VK_RETURN, 0xC0000001);
+                        },
+                        Form4Unload))
       << "Enter left the dialog open";
   cleanup.push_back(root + name);
   EXPECT_TRUE(IsFolder(root + name));
@@ -159,14 +155,13 @@ TEST_F(MainWindowTest, UnloadingTheMainWindowUnloadsTheOpenDialogs) {
       SetUp();
     }
     HWND main = form->Hwnd();
-    ASSERT_TRUE(WithModal(
-        [&] { Press(form->Control(button)); },
-        [] { return Form4Window() ? Form4Window() : AboutBoxWindow(); },
-        [&](HWND) { SendMessageW(main, WM_CLOSE, 0, 0); },
-        [] {
-          Form4Unload();
-          AboutBoxUnload();
-        }))
+    ASSERT_TRUE(WithModal([&] { Press(form->Control(button)); },
+                          [] { return Form4Window() ? Form4Window() : AboutBoxWindow(); },
+                          [&](HWND) { SendMessageW(main, WM_CLOSE, 0, 0); },
+                          [] {
+                            Form4Unload();
+                            AboutBoxUnload();
+                          }))
         << "button " << button;
     EXPECT_EQ(Form4Window(), nullptr);
     EXPECT_EQ(AboutBoxWindow(), nullptr);
@@ -203,14 +198,13 @@ class AboutTest : public MainWindowTest {
   }
   // Presses System Info in the open box, then OK.
   bool PressSysInfo() {
-    return WithModal(
-        [&] { Press(form->Control(kIdCommand2)); }, AboutBoxWindow,
-        [&](HWND d) {
-          Press(GetDlgItem(d, kIdAboutSysInfo));
-          EXPECT_NE(AboutBoxWindow(), nullptr) << "the box stays open";
-          Press(GetDlgItem(d, IDOK));
-        },
-        AboutBoxUnload);
+    return WithModal([&] { Press(form->Control(kIdCommand2)); }, AboutBoxWindow,
+                     [&](HWND d) {
+                       Press(GetDlgItem(d, kIdAboutSysInfo));
+                       EXPECT_NE(AboutBoxWindow(), nullptr) << "the box stays open";
+                       Press(GetDlgItem(d, IDOK));
+                     },
+                     AboutBoxUnload);
   }
   static bool WaitForFile(const std::wstring& p) {
     for (int i = 0; i < 100; ++i, Sleep(50))
@@ -223,18 +217,18 @@ class AboutTest : public MainWindowTest {
 TEST_F(AboutTest, ShowsCaptionVersionTextsAndNoPlaceholderMailLink) {
   std::wstring caption, label1;
   bool contactShown = true;
-  ASSERT_TRUE(WithModal(
-      [&] { Press(form->Control(kIdCommand2)); }, AboutBoxWindow,
-      [&](HWND d) {
-        caption = WindowText(d);
-        label1 = WindowText(GetDlgItem(d, kIdAboutLabel1));
-        contactShown = GetDlgItem(d, kIdAboutLabel2) || GetDlgItem(d, kIdAboutLabel4) ||
-                       GetDlgItem(d, kIdAboutEmail);
-        EXPECT_EQ(WindowText(GetDlgItem(d, kIdAboutSysInfo)), L"&System Info...");
-        EXPECT_EQ(GetNextDlgTabItem(d, GetDlgItem(d, IDOK), FALSE), GetDlgItem(d, kIdAboutSysInfo));
-        Press(GetDlgItem(d, IDOK));
-      },
-      AboutBoxUnload));
+  ASSERT_TRUE(WithModal([&] { Press(form->Control(kIdCommand2)); }, AboutBoxWindow,
+                        [&](HWND d) {
+                          caption = WindowText(d);
+                          label1 = WindowText(GetDlgItem(d, kIdAboutLabel1));
+                          contactShown = GetDlgItem(d, kIdAboutLabel2) || GetDlgItem(d, kIdAboutLabel4) ||
+                                         GetDlgItem(d, kIdAboutEmail);
+                          EXPECT_EQ(WindowText(GetDlgItem(d, kIdAboutSysInfo)), L"&System Info...");
+                          EXPECT_EQ(GetNextDlgTabItem(d, GetDlgItem(d, IDOK), FALSE),
+                                    GetDlgItem(d, kIdAboutSysInfo));
+                          Press(GetDlgItem(d, IDOK));
+                        },
+                        AboutBoxUnload));
   EXPECT_EQ(caption, L"About wavequill");
   wchar_t head[64];
   swprintf(head, 64, L"wavequill v%d.%02d\r\r", WQ_VERSION_MAJOR, WQ_VERSION_MINOR);
@@ -246,14 +240,13 @@ TEST_F(AboutTest, ShowsCaptionVersionTextsAndNoPlaceholderMailLink) {
 
 TEST_F(AboutTest, EnterAndEscBothCloseTheBox) {
   for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE)}) {
-    EXPECT_TRUE(WithModal(
-        [&] { Press(form->Control(kIdCommand2)); }, AboutBoxWindow,
-        [&](HWND d) {
-          HWND focus = GetFocus();
-          EXPECT_EQ(focus, GetDlgItem(d, IDOK));
-          PostMessageW(focus, WM_KEYDOWN, key, 0);
-        },
-        AboutBoxUnload))
+    EXPECT_TRUE(WithModal([&] { Press(form->Control(kIdCommand2)); }, AboutBoxWindow,
+                          [&](HWND d) {
+                            HWND focus = GetFocus();
+                            EXPECT_EQ(focus, GetDlgItem(d, IDOK));
+                            PostMessageW(focus, WM_KEYDOWN, key, 0);
+                          },
+                          AboutBoxUnload))
         << "key " << key;
     EXPECT_EQ(AboutBoxWindow(), nullptr);
   }

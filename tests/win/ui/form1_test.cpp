@@ -54,8 +54,7 @@ TEST_F(Form1Test, AspiFailureShowsItsMessageAndEndsStartUp) {
   form = std::make_unique<Form1>(std::move(components));
   EXPECT_FALSE(form->Load());
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0],
-            L"Can\u00B4t initialize ASPI ! Please use a newer version of ASPI. Program abort!");
+  EXPECT_EQ(messages[0], L"Can\u00B4t initialize ASPI ! Please use a newer version of ASPI. Program abort!");
   EXPECT_EQ(form->Hwnd(), nullptr);
   EXPECT_TRUE(reader->selected.empty());  // nothing else of the start-up ran
 }
@@ -88,8 +87,7 @@ TEST_F(Form1Test, DriveDoubleClickFillsTrackListAndReloads) {
   DoubleClickDrive(1);
   EXPECT_EQ(reader->selected.back(), 2);
   EXPECT_EQ(Text(kIdText1), L"Drive two");
-  std::vector<std::wstring> expected = {L"Track 01    04,05    41,2  MB",
-                                        L"Track 02    62,00    625,6  MB",
+  std::vector<std::wstring> expected = {L"Track 01    04,05    41,2  MB", L"Track 02    62,00    625,6  MB",
                                         L"Track 03    00,59    09,9  MB"};
   EXPECT_EQ(Items(kIdList1), expected);
   SendMessageW(Ctl(kIdList1), LB_SETSEL, TRUE, 1);
@@ -210,8 +208,8 @@ TEST_F(Form1Test, LayoutFollowsTwipsAtTheWindowDpi) {
   std::vector<int> order;
   for (HWND c = GetWindow(f.Hwnd(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
     order.push_back(GetDlgCtrlID(c));
-  std::vector<int> expected = {kIdFrame1, kIdList1, kIdFrame2, kIdList2, kIdText1, kIdFrame3,
-                               kIdDrive1, kIdDir1, kIdText2, kIdFrame4, kIdCommand1, kIdCommand3,
+  std::vector<int> expected = {kIdFrame1,   kIdList1,    kIdFrame2,   kIdList2,    kIdText1,    kIdFrame3,
+                               kIdDrive1,   kIdDir1,     kIdText2,    kIdFrame4,   kIdCommand1, kIdCommand3,
                                kIdCommand4, kIdCommand5, kIdCommand6, kIdCommand2, kIdCommand7};
   EXPECT_EQ(order, expected);
 }

@@ -102,7 +102,8 @@ inline std::vector<std::wstring> ListItems(HWND list) {
   const int n = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
     std::wstring s(size_t(std::max<LRESULT>(SendMessageW(list, LB_GETTEXTLEN, i, 0), 0)) + 1, L'\0');
-    s.resize(size_t(std::max<LRESULT>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(s.data())), 0)));
+    s.resize(
+        size_t(std::max<LRESULT>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(s.data())), 0)));
     out.push_back(s);
   }
   return out;
@@ -118,15 +119,14 @@ inline void CaptureMessages(std::vector<std::wstring>& texts) {
 
 inline void DropQuit() {
   MSG m;
-  while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
+  while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
 }
 
 // What a click on the button sends to its parent. BM_CLICK depends on
 // mouse capture, which a window that is not in the foreground may not get.
 inline void ClickButton(HWND button) {
-  SendMessageW(GetParent(button), WM_COMMAND,
-               MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
 }
 
 // Calls act(dialog) from a timer inside the modal loop of open(), once
