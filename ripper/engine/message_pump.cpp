@@ -13,6 +13,17 @@ void Dispatch(MSG& m) {
   TranslateMessage(&m);
   DispatchMessageW(&m);
 }
+
+// False for WM_QUIT, which is kept for RepostPendingQuit rather than lost.
+bool Handle(MSG& m) {
+  if (m.message == WM_QUIT) {
+    g_quitPending = true;
+    g_quitCode = static_cast<int>(m.wParam);
+    return false;
+  }
+  Dispatch(m);
+  return true;
+}
 }  // namespace
 
 void SetPumpDialog(HWND dialog) { g_dialog = dialog; }
@@ -21,22 +32,25 @@ bool PumpPendingMessages() {
   if (g_quitPending) return false;
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) {
-      g_quitPending = true;
-      g_quitCode = static_cast<int>(m.wParam);
-      return false;
-    }
-    Dispatch(m);
+    if (!Handle(m)) return false;
   }
   return true;
 }
 
 bool WaitForFlag(const bool& flag) {
+  if (flag) return true;
+  if (!PumpPendingMessages()) return false;
   while (!flag) {
-    if (!PumpPendingMessages()) return false;
-    if (flag) break;
+    // Under Wine every look into an empty queue is a server round trip, and
+    // progress comes a message at a time: so wait first, then take one.
     // MWMO_INPUTAVAILABLE: wake also for input already seen but not removed.
     MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG m;
+    if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) continue;
+    if (!Handle(m)) return false;
+    // What queued up behind the message that ended the wait is handled
+    // before the caller goes on, as before.
+    if (flag) return PumpPendingMessages();
   }
   return true;
 }
