@@ -4,7 +4,10 @@
 // plain path taken apart (image read, WAV write, WAV read back, LAME from
 // memory, MP3 write, flush, rename). Prints key=value figures; run.sh adds
 // Debian's lame and prints the ratios.
-//   session_bench.exe DISC.cue OUTDIR WAVDIR
+//   session_bench.exe DISC.cue OUTDIR WAVDIR [ROUNDS]
+// The machine's speed drifts by tens of percent within seconds, so plain
+// loop and session take turns for ROUNDS rounds, each track is timed, and
+// each side counts every track's best round.
 #include <windows.h>
 
 #include <lame/lame.h>
@@ -118,6 +121,8 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   // came before is the window's start, what comes after its end.
   double firstEventCpu = 0, lastEventCpu = 0;
   double firstEventWall = 0, lastEventWall = 0;
+  // When each track's encode ended: one clock read per track.
+  std::vector<double> trackEnds;
 
   Form1State& State() override { return state; }
   CdReader& Reader() override { return *reader_; }
@@ -151,6 +156,7 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   }
   void EncodeDone() override {
     Timed t(this, finals);
+    trackEnds.push_back(Now());
     SessionEncodeDone(*this);
   }
 
@@ -353,140 +359,188 @@ void PrintCounts(const char* name, const std::map<UINT, long>& counts) {
   printf("%s_other=%ld\n", name, other);
 }
 
+// A host for one session over the disc's first `selected` tracks (all
+// when 0), writing into `dir`.
+std::unique_ptr<BenchHost> MakeHost(const std::wstring& cue, int16_t drive, const std::wstring& dir,
+                                    int selected = 0) {
+  CreateDirectoryW(dir.c_str(), nullptr);
+  auto host = std::make_unique<BenchHost>(CreateCdReader({cue}), CreateMp3Encoder(), dir);
+  if (host->Reader().InitAspi() != 0 || host->Reader().DriveCount() < drive) return nullptr;
+  host->Reader().SelectDrive(drive);
+  host->tracks = host->Reader().TrackCount();
+  host->selected = selected > 0 ? selected : host->tracks;
+  ProgressWindowPrepare(*host);
+  return host;
+}
+
+// Per-track times of the runs of one side, and what the side costs when
+// each track counts its best run.
+struct Runs {
+  std::vector<std::vector<double>> tracks;  // [run][track]
+  std::vector<double> walls, cpus;
+  double BestPerTrack() const {
+    double sum = 0;
+    for (size_t t = 0; t < tracks[0].size(); ++t) {
+      double best = tracks[0][t];
+      for (const auto& run : tracks) best = std::min(best, run[t]);
+      sum += best;
+    }
+    return sum;
+  }
+  double BestWall() const { return *std::min_element(walls.begin(), walls.end()); }
+  double BestCpu() const { return *std::min_element(cpus.begin(), cpus.end()); }
+  std::string List() const {
+    std::string s;
+    char one[32];
+    for (double w : walls) {
+      snprintf(one, sizeof one, "%s%.3f", s.empty() ? "" : ",", w);
+      s += one;
+    }
+    return s;
+  }
+};
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 4) {
-    fprintf(stderr, "usage: session_bench DISC.cue OUTDIR WAVDIR\n");
+  if (argc != 4 && argc != 5) {
+    fprintf(stderr, "usage: session_bench DISC.cue OUTDIR WAVDIR [ROUNDS]\n");
     return 2;
   }
   const std::wstring cue = argv[1], outDir = argv[2], wavDir = argv[3];
+  const int rounds = argc == 5 ? std::max(1, _wtoi(argv[4])) : 3;
   if (!UiDispatchInit()) return 1;
   SetUserMessageHook([](const std::wstring& text, UINT) {
     fwprintf(stderr, L"message: %ls\n", text.c_str());
     return IDOK;
   });
-  BenchHost host(CreateCdReader({cue}), CreateMp3Encoder(), outDir);
-  if (host.Reader().InitAspi() != 0 || host.Reader().DriveCount() < 1) return 1;
-  const int16_t drive = host.Reader().DriveCount();  // the image comes after any real drive
-  host.Reader().SelectDrive(drive);
-  host.tracks = host.selected = host.Reader().TrackCount();
-  double audio = 0;
-  for (int16_t t = 1; t <= host.tracks; ++t) audio += host.Reader().TrackLength(t) / 1000.0;
-  ProgressWindowPrepare(host);
-
-  // The WAV files for the plain loop (and for Debian's lame), read once.
-  double t0 = Now();
-  host.Reader().BeginSession();
-  for (int16_t t = 1; t <= host.tracks; ++t) {
-    host.readDone = false;
-    wchar_t name[32];
-    swprintf(name, 32, L"\\Track%02d.wav", t);
-    if (host.Reader().ReadTrackToWav(t, wavDir + name) != 0) return 1;
-    if (!WaitForFlag(host.readDone)) return 1;
+  // The image comes after any real drive.
+  int16_t drive = 0;
+  {
+    auto probe = CreateCdReader({cue});
+    if (probe->InitAspi() != 0 || probe->DriveCount() < 1) return 1;
+    drive = probe->DriveCount();
   }
-  host.Reader().EndSession();
-  const double readOnly = Now() - t0;
-  host.readProgress = host.encodeProgress = host.finals = HandlerCost{};
-  host.firstEventWall = 0;
+  auto reads = MakeHost(cue, drive, outDir + L"\\reads");
+  if (!reads) return 1;
+  const int tracks = reads->tracks;
+  double audio = 0;
+  for (int16_t t = 1; t <= tracks; ++t) audio += reads->Reader().TrackLength(t) / 1000.0;
+
+  // The WAV files for the plain loop (and for Debian's lame); the reads
+  // alone count their best round too.
+  double readOnly = 0;
+  for (int r = 0; r < rounds; ++r) {
+    const double t0 = Now();
+    reads->Reader().BeginSession();
+    for (int16_t t = 1; t <= tracks; ++t) {
+      reads->readDone = false;
+      wchar_t name[32];
+      swprintf(name, 32, L"\\Track%02d.wav", t);
+      if (reads->Reader().ReadTrackToWav(t, wavDir + name) != 0) return 1;
+      if (!WaitForFlag(reads->readDone)) return 1;
+    }
+    reads->Reader().EndSession();
+    readOnly = r == 0 ? Now() - t0 : std::min(readOnly, Now() - t0);
+  }
   Span image;
   if (!MeasureImageRead(cue, image)) return 1;
 
-  // The plain loop runs before and after the session, so that neither gains
-  // from coming first or last on a machine whose load changes.
-  auto plainLoop = [&](double& wall, double& cpu) {
+  Runs plain, session;
+  const auto plainLoop = [&]() {
+    std::vector<double> times;
     const double c0 = ProcessCpu(), w0 = Now();
-    for (int t = 1; t <= host.tracks; ++t) {
+    for (int t = 1; t <= tracks; ++t) {
       wchar_t wav[32], mp3[32];
       swprintf(wav, 32, L"\\Track%02d.wav", t);
       swprintf(mp3, 32, L"\\Plain%02d.mp3", t);
+      const double t0 = Now();
       if (!EncodePlain(wavDir + wav, wavDir + mp3)) return false;
+      times.push_back(Now() - t0);
     }
-    wall = Now() - w0;
-    cpu = ProcessCpu() - c0;
+    plain.walls.push_back(Now() - w0);
+    plain.cpus.push_back(ProcessCpu() - c0);
+    plain.tracks.push_back(times);
     return true;
   };
-  // What one whole session took; nothing of the bench's own runs on the UI
-  // thread meanwhile.
-  struct SessionRun {
-    double wall = 0, cpu = 0, uiCpu = 0;
-  };
-  const auto measureSession = [](BenchHost& h) {
-    SessionRun r;
+  // One whole session; nothing of the bench's own runs on the UI thread
+  // meanwhile. A track's time runs from the previous track's encode end,
+  // so the first track carries the session's start and the last its end.
+  std::vector<double> uiShares;
+  std::unique_ptr<BenchHost> first;
+  double startWall = 0, endWall = 0;
+  const auto runSession = [&](int r) {
+    auto h = MakeHost(cue, drive, r == 0 ? outDir : outDir + L"\\round" + std::to_wstring(r + 1));
+    if (!h) return false;
     const double ui0 = ThreadCpu(), c0 = ProcessCpu(), w0 = Now();
-    RunSession(h, h.MainWindow());
-    r.wall = Now() - w0;
-    r.uiCpu = ThreadCpu() - ui0;
-    r.cpu = ProcessCpu() - c0;
-    return r;
+    RunSession(*h, h->MainWindow());
+    const double wall = Now() - w0;
+    uiShares.push_back((ThreadCpu() - ui0) / wall);
+    session.walls.push_back(wall);
+    session.cpus.push_back(ProcessCpu() - c0);
+    if (int(h->trackEnds.size()) != tracks) {
+      fprintf(stderr,
+              "session bench: the session encoded %d of %d tracks (no display? see the messages above)\n",
+              int(h->trackEnds.size()), tracks);
+      return false;
+    }
+    std::vector<double> times;
+    double from = w0;
+    for (double end : h->trackEnds) {
+      times.push_back(end - from);
+      from = end;
+    }
+    times.back() += w0 + wall - from;
+    session.tracks.push_back(times);
+    if (r == 0) {
+      startWall = h->firstEventWall - w0;
+      endWall = w0 + wall - h->lastEventWall;
+      first = std::move(h);
+    }
+    return true;
   };
-  // Plain loop and session take turns, twice, and each counts its better run:
-  // a busy moment of the machine then spoils neither side's figure.
-  double plainBefore = 0, plainBeforeCpu = 0, plainAfter = 0, plainAfterCpu = 0;
-  if (!plainLoop(plainBefore, plainBeforeCpu)) return 1;
-  const double sessionStart = Now();
-  const SessionRun first = measureSession(host);
-  const HandlerCost readEvents = host.readProgress, encodeEvents = host.encodeProgress,
-                    finalEvents = host.finals;
-  if (encodeEvents.count == 0) {
-    fprintf(stderr, "session bench: the session encoded nothing (no display? see the messages above)\n");
-    return 1;
+  // Turns alternate, so that neither side always comes first.
+  for (int r = 0; r < rounds; ++r) {
+    const bool ok = r % 2 == 0 ? plainLoop() && runSession(r) : runSession(r) && plainLoop();
+    if (!ok) return 1;
   }
-  const double startWall = host.firstEventWall - sessionStart,
-               endWall = sessionStart + first.wall - host.lastEventWall;
-  if (!plainLoop(plainAfter, plainAfterCpu)) return 1;
-  const std::wstring againDir = outDir + L"\\again";
-  CreateDirectoryW(againDir.c_str(), nullptr);
-  BenchHost again(CreateCdReader({cue}), CreateMp3Encoder(), againDir);
-  if (again.Reader().InitAspi() != 0) return 1;
-  again.Reader().SelectDrive(drive);
-  again.tracks = again.selected = again.Reader().TrackCount();
-  ProgressWindowPrepare(again);
-  const SessionRun second = measureSession(again);
-  const SessionRun& best = first.wall <= second.wall ? first : second;
-  const double session = best.wall, sessionCpu = std::min(first.cpu, second.cpu);
-  const double uiCpu = std::max(first.uiCpu / first.wall, second.uiCpu / second.wall) * session;
-  const double plain = std::min(plainBefore, plainAfter), plainCpu = std::min(plainBeforeCpu, plainAfterCpu);
+  const double uiShare = *std::max_element(uiShares.begin(), uiShares.end());
 
   // The breakdown pass: the first track again, into a folder of its own,
   // with the UI thread's messages counted and each handler clocked.
-  const std::wstring breakdownDir = outDir + L"\\breakdown";
-  CreateDirectoryW(breakdownDir.c_str(), nullptr);
-  BenchHost probe(CreateCdReader({cue}), CreateMp3Encoder(), breakdownDir);
-  if (probe.Reader().InitAspi() != 0) return 1;
-  probe.Reader().SelectDrive(drive);
-  probe.tracks = probe.Reader().TrackCount();
-  probe.selected = 1;
-  probe.instrumented = true;
-  ProgressWindowPrepare(probe);
+  auto probe = MakeHost(cue, drive, outDir + L"\\breakdown", 1);
+  if (!probe) return 1;
+  probe->instrumented = true;
   HHOOK posted = SetWindowsHookExW(WH_GETMESSAGE, CountPosted, nullptr, GetCurrentThreadId());
   HHOOK sent = SetWindowsHookExW(WH_CALLWNDPROC, CountSent, nullptr, GetCurrentThreadId());
   g_counting = true;
   const double probeCpu0 = ThreadCpu();
-  RunSession(probe, probe.MainWindow());
+  RunSession(*probe, probe->MainWindow());
   const double probeUiCpu = ThreadCpu() - probeCpu0;
   g_counting = false;
   if (posted) UnhookWindowsHookEx(posted);
   if (sent) UnhookWindowsHookEx(sent);
 
   PlainParts parts;
-  for (int t = 1; t <= host.tracks; ++t) {
+  for (int t = 1; t <= tracks; ++t) {
     wchar_t wav[32], mp3[32];
     swprintf(wav, 32, L"\\Track%02d.wav", t);
     swprintf(mp3, 32, L"\\Parts%02d.mp3", t);
     if (!MeasurePlainParts(wavDir + wav, wavDir + mp3, parts)) return 1;
   }
 
+  const double sessionBest = session.BestPerTrack();
   printf(
-      "audio_seconds=%.1f\ntracks=%d\nread_seconds=%.3f\nsession_seconds=%.3f\nui_cpu_seconds=%.3f\n"
-      "plain_seconds=%.3f\nsession_cpu_seconds=%.3f\nplain_cpu_seconds=%.3f\n",
-      audio, host.tracks, readOnly, session, uiCpu, plain, sessionCpu, plainCpu);
+      "audio_seconds=%.1f\ntracks=%d\nrounds=%d\nread_seconds=%.3f\nsession_seconds=%.3f\n"
+      "ui_cpu_seconds=%.3f\nplain_seconds=%.3f\nsession_cpu_seconds=%.3f\nplain_cpu_seconds=%.3f\n",
+      audio, tracks, rounds, readOnly, sessionBest, uiShare * sessionBest, plain.BestPerTrack(),
+      session.BestCpu(), plain.BestCpu());
+  printf("session_best_run_seconds=%.3f\nplain_best_run_seconds=%.3f\n", session.BestWall(),
+         plain.BestWall());
+  printf("session_runs=%s\nplain_runs=%s\n", session.List().c_str(), plain.List().c_str());
   const auto span = [](const char* name, const Span& s) {
     printf("%s_seconds=%.3f\n%s_cpu_seconds=%.3f\n", name, s.wall, name, s.cpu);
   };
-  printf("plain_before_seconds=%.3f\nplain_after_seconds=%.3f\n", plainBefore, plainAfter);
-  printf("session_first_seconds=%.3f\nsession_second_seconds=%.3f\n", first.wall, second.wall);
-  printf("ui_first_share=%.5f\nui_second_share=%.5f\n", first.uiCpu / first.wall, second.uiCpu / second.wall);
   span("image_read", image);
   span("wav_read", parts.wavRead);
   span("lame", parts.lame);
@@ -496,15 +550,15 @@ int wmain(int argc, wchar_t** argv) {
   const auto handler = [](const char* name, const HandlerCost& c) {
     printf("%s_events=%ld\n%s_handler_seconds=%.4f\n", name, c.count, name, c.seconds);
   };
-  printf("read_progress_events=%ld\nencode_progress_events=%ld\nfinal_events=%ld\n", readEvents.count,
-         encodeEvents.count, finalEvents.count);
+  printf("read_progress_events=%ld\nencode_progress_events=%ld\nfinal_events=%ld\n",
+         first->readProgress.count, first->encodeProgress.count, first->finals.count);
   printf("start_seconds=%.3f\nend_seconds=%.3f\n", startWall, endWall);
   printf("probe_ui_cpu_seconds=%.3f\n", probeUiCpu);
-  handler("probe_read_progress", probe.readProgress);
-  handler("probe_encode_progress", probe.encodeProgress);
-  handler("probe_final", probe.finals);
-  printf("probe_ui_start_cpu_seconds=%.3f\nprobe_ui_end_cpu_seconds=%.3f\n", probe.firstEventCpu - probeCpu0,
-         probeCpu0 + probeUiCpu - probe.lastEventCpu);
+  handler("probe_read_progress", probe->readProgress);
+  handler("probe_encode_progress", probe->encodeProgress);
+  handler("probe_final", probe->finals);
+  printf("probe_ui_start_cpu_seconds=%.3f\nprobe_ui_end_cpu_seconds=%.3f\n", probe->firstEventCpu - probeCpu0,
+         probeCpu0 + probeUiCpu - probe->lastEventCpu);
   PrintCounts("posted", g_posted);
   PrintCounts("sent", g_sent);
   ProgressWindowUnload();
