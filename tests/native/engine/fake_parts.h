@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ripper/engine/session.h"
+#include "tests/common/idle_reader.h"
 
 using Event = std::function<void()>;
 
@@ -40,7 +41,7 @@ struct EncodeScript {
   Event during;
 };
 
-class FakeReader final : public CdReader {
+class FakeReader final : public IdleReader {
  public:
   explicit FakeReader(FakeWorld& w) : w_(w) {}
   std::map<int, ReadScript> scripts;  // by track; others read normally
@@ -49,15 +50,8 @@ class FakeReader final : public CdReader {
   // Writes the WAV instead of wavBytes filler bytes (for the real encoder).
   std::function<void(const std::wstring& wavPath)> writeWav;
 
-  void SetEvents(CdReaderEvents*) override {}
-  int16_t InitAspi() override { return 0; }
-  int16_t DriveCount() override { return 1; }
-  std::wstring DriveDescription(int16_t) override { return L"Fake drive"; }
-  void SelectDrive(int16_t) override {}
   int16_t TrackCount() override { return 9; }
   int32_t TrackLength(int16_t) override { return 60000; }
-  int16_t PlayTrack(int16_t, int16_t, int16_t) override { return 0; }
-  void StopPlay() override {}
   void BeginSession() override { calls.push_back(L"BeginSession"); }
   int16_t ReadTrackToWav(int16_t track, const std::wstring& wavPath) override {
     calls.push_back(L"Read " + std::to_wstring(track) + L" " + wavPath);
@@ -73,8 +67,6 @@ class FakeReader final : public CdReader {
   }
   void AbortRead() override { calls.push_back(L"AbortRead"); }
   void EndSession() override { calls.push_back(L"EndSession"); }
-  std::wstring LastError() override { return {}; }
-  bool SelectedToc(DiscToc&) override { return false; }
 
  private:
   FakeWorld& w_;

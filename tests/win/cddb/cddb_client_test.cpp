@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "components/cddb/cddb.h"
-#include "tests/win/common/idle_reader.h"
+#include "tests/common/idle_reader.h"
 #include "wq_version.h"
 
 #define CDDB_W2(x) L##x

@@ -9,6 +9,16 @@
 bool PumpUntil(const std::function<bool()>& done, DWORD ms = 20000);
 // Lets queued messages arrive, so that a test can see nothing more comes.
 void PumpFor(DWORD ms);
+// Checks cond every 20 ms, up to ms; false on time-out. Unlike PumpUntil it
+// leaves this thread's messages queued.
+template <class F>
+bool WaitFor(F cond, DWORD ms = 5000) {
+  for (DWORD waited = 0;; waited += 20) {
+    if (cond()) return true;
+    if (waited >= ms) return false;
+    Sleep(20);
+  }
+}
 
 // Runs a command line to its end; its exit code, or -1 if it cannot be
 // started or outlives timeoutMs (then it is terminated).

@@ -12,6 +12,7 @@
 #include "menulink/registry/internals.h"
 #include "common/proc_address.h"
 #include "tests/win/common/test_files.h"
+#include "tests/win/common/test_process.h"
 
 const MenulinkInternalsTable* Internals();
 std::string TempDir();
@@ -30,15 +31,6 @@ F Export(const char* name) {
 int32_t RegisterModule(const std::string& module);
 // Disables every module registered so far.
 void ReleaseRegistrations();
-// Waits (up to ms) for cond to hold, checking every 20 ms.
-template <class F>
-bool WaitFor(F cond, DWORD ms = 5000) {
-  for (DWORD waited = 0;; waited += 20) {
-    if (cond()) return true;
-    if (waited >= ms) return false;
-    Sleep(20);
-  }
-}
 
 class Controller {
  public:

@@ -13,6 +13,7 @@
 #include "menulink/registry/internals.h"
 #include "tests/win/common/saved_registry_key.h"
 #include "tests/win/common/test_files.h"
+#include "tests/win/common/test_process.h"
 
 using Listing = std::vector<std::pair<std::string, int>>;
 
@@ -98,12 +99,3 @@ class Companion {
  private:
   std::string folder_;
 };
-
-template <class F>
-bool WaitFor(F cond, DWORD ms = 5000) {
-  for (DWORD waited = 0;; waited += 20) {
-    if (cond()) return true;
-    if (waited >= ms) return false;
-    Sleep(20);
-  }
-}
