@@ -74,7 +74,8 @@ awk "${vars[@]}" -v d="$debian" -v dc="$debian_cpu" -v same="$same" -v bits="$bi
   printf "  CPU time (best whole run; Debian: mean): session %.3f s, plain loop %.3f s, Debian lame %.3f s\n", sc, pc, dc
   printf "  CPU session / plain loop:        %.3f  (overhead %+.1f%%)\n", sc / pc, (sc / pc - 1) * 100
   printf "  CPU session / Debian lame:       %.3f\n", sc / dc
-  printf "  UI thread CPU / session wall:    %.2f%%  (the highest of the rounds)\n", ui_cpu_seconds / s * 100
+  printf "  UI thread CPU / session wall:    %.2f%%  (all rounds together; rounds from %.2f%% to %.2f%%)\n", \
+    ui_share * 100, ui_share_min * 100, ui_share_max * 100
   printf "  breakdown, wall s / CPU s / share of the session wall:\n"
   part("reading the image", image_read_seconds, image_read_cpu_seconds)
   part("writing the WAV (reads alone - image)", read_seconds - image_read_seconds, -1)
