@@ -62,12 +62,17 @@ while IFS='=' read -r k v; do vars+=(-v "$k=$v"); done <"$work/figures"
 awk "${vars[@]}" -v d="$debian" -v dc="$debian_cpu" -v same="$same" -v bits="$bits" 'BEGIN {
   s = session_seconds; p = plain_seconds; sc = session_cpu_seconds; pc = plain_cpu_seconds
   printf "session bench (%d-bit build): %d tracks, %.1f min of audio at 128 kbit/s\n", bits, tracks, audio_seconds / 60
-  printf "  each side: every track'"'"'s best of %d rounds, turn about (whole runs in brackets)\n", rounds
+  if (best_of == "stretch")
+    printf "  each side: every stretch between two encode events (%d and %d) counts its best of %d rounds,\n" \
+      "  turn about (whole runs in brackets)\n", session_stretches, plain_stretches, rounds
+  else
+    printf "  each side: every track'"'"'s best of %d rounds, turn about (whole runs in brackets)\n", rounds
   printf "  whole session (read + encode, wavequill under Wine):  %8.3f s  (%s)\n", s, session_runs
   printf "  reads alone (same reader, no encode):                  %8.3f s\n", read_seconds
   printf "  plain loop, same LAME build (under Wine):              %8.3f s  (%s)\n", p, plain_runs
   printf "  Debian lame -b 128 (native):                           %8.3f s\n", d
   printf "  session / plain loop:            %.3f  (overhead %+.1f%%)\n", s / p, (s / p - 1) * 100
+  printf "  session / plain loop, each track its best round: %.3f\n", session_track_seconds / plain_track_seconds
   printf "  session / plain loop, best whole runs: %.3f\n", session_best_run_seconds / plain_best_run_seconds
   printf "  session / (reads + plain loop):  %.3f\n", s / (read_seconds + p)
   printf "  session / Debian lame:           %.3f\n", s / d

@@ -24,6 +24,7 @@
 #include "components/cdreader/disc_image.h"
 #include "components/cdreader/track_read.h"
 #include "components/mp3enc/mp3enc.h"
+#include "components/mp3enc/progress.h"
 #include "ripper/engine/form2.h"
 #include "ripper/engine/message_pump.h"
 #include "ripper/engine/session.h"
@@ -123,8 +124,9 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   // came before is the window's start, what comes after its end.
   double firstEventCpu = 0, lastEventCpu = 0;
   double firstEventWall = 0, lastEventWall = 0;
-  // When each track's encode ended: one clock read per track.
-  std::vector<double> trackEnds;
+  // When each track's encode ended, and when each encode event came (a
+  // clock read costs no server call).
+  std::vector<double> trackEnds, marks;
 
   Form1State& State() override { return state; }
   CdReader& Reader() override { return *reader_; }
@@ -154,11 +156,13 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   }
   void EncodeProgress(int32_t d) override {
     Timed t(this, encodeProgress);
+    marks.push_back(Now());
     SessionEncodeProgress(*this, d);
   }
   void EncodeDone() override {
     Timed t(this, finals);
     trackEnds.push_back(Now());
+    marks.push_back(trackEnds.back());
     SessionEncodeDone(*this);
   }
 
@@ -208,7 +212,9 @@ lame_t NewLame(unsigned long frames) {
 }
 
 // The plain loop: the WAV file through LAME with the encoder's settings.
-bool EncodePlain(const std::wstring& wav, const std::wstring& mp3) {
+// Marks the times at which the encoder would post its events for the same
+// file: each reported percent, the total, and the end.
+bool EncodePlain(const std::wstring& wav, const std::wstring& mp3, std::vector<double>& marks) {
   HANDLE in = CreateFileW(wav.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (in == INVALID_HANDLE_VALUE) return false;
@@ -226,9 +232,15 @@ bool EncodePlain(const std::wstring& wav, const std::wstring& mp3) {
   std::vector<unsigned char> buf(kChunkFrames * 5 / 4 + 7200);
   DWORD got = 0, put = 0;
   bool ok = true;
+  const int32_t total = ProgressTotalFor(frames);
+  ProgressThrottle throttle(total);
+  uint64_t framesDone = 0;
   while (ok && ReadFile(in, pcm.data(), kChunkFrames * 4, &got, nullptr) && got > 0) {
     int n = lame_encode_buffer_interleaved(l, pcm.data(), int(got / 4), buf.data(), int(buf.size()));
     ok = n >= 0 && WriteFile(out, buf.data(), DWORD(n), &put, nullptr);
+    framesDone += got / 4;
+    const int32_t done = ProgressDoneFor(framesDone, frames);
+    if (done < total && throttle.ShouldReport(done)) marks.push_back(Now());
   }
   int n = lame_encode_flush(l, buf.data(), int(buf.size()));
   ok = ok && n >= 0 && WriteFile(out, buf.data(), DWORD(n), &put, nullptr);
@@ -236,9 +248,11 @@ bool EncodePlain(const std::wstring& wav, const std::wstring& mp3) {
   size_t t = lame_get_lametag_frame(l, tag, sizeof tag);
   SetFilePointer(out, 0, nullptr, FILE_BEGIN);
   if (t > 0) ok = ok && WriteFile(out, tag, DWORD(t), &put, nullptr);
+  if (throttle.ShouldReport(total)) marks.push_back(Now());
   lame_close(l);
   CloseHandle(in);
   CloseHandle(out);
+  marks.push_back(Now());
   return ok;
 }
 
@@ -397,11 +411,39 @@ std::unique_ptr<BenchHost> MakeHost(const std::wstring& cue, int16_t drive, cons
   return host;
 }
 
-// Per-track times of the runs of one side, and what the side costs when
-// each track counts its best run.
+// From `start`, the stretches between the marks; the last runs to `end`.
+std::vector<double> Stretches(double start, const std::vector<double>& marks, double end) {
+  std::vector<double> out;
+  for (double m : marks) {
+    out.push_back(m - start);
+    start = m;
+  }
+  if (!out.empty()) out.back() += end - start;
+  return out;
+}
+
+// Per-track and per-event times of the runs of one side, and what the side
+// costs when each track, or each stretch between events, counts its best run.
 struct Runs {
-  std::vector<std::vector<double>> tracks;  // [run][track]
+  std::vector<std::vector<double>> tracks;    // [run][track]
+  std::vector<std::vector<double>> segments;  // [run][event], from one encode event to the next
   std::vector<double> walls, cpus;
+  // The same, piece by piece: each stretch between two encode events (the
+  // first of a track holds its read) counts its best run. Slow spells of
+  // the machine last seconds and hit some rounds, so this filters them
+  // finer than whole tracks do. 0 when the rounds do not have the same
+  // events.
+  double BestPerSegment() const {
+    for (const auto& run : segments)
+      if (run.size() != segments[0].size()) return 0;
+    double sum = 0;
+    for (size_t i = 0; i < segments[0].size(); ++i) {
+      double best = segments[0][i];
+      for (const auto& run : segments) best = std::min(best, run[i]);
+      sum += best;
+    }
+    return sum;
+  }
   double BestPerTrack() const {
     double sum = 0;
     for (size_t t = 0; t < tracks[0].size(); ++t) {
@@ -472,17 +514,18 @@ int wmain(int argc, wchar_t** argv) {
 
   Runs plain, session;
   const auto plainLoop = [&]() {
-    std::vector<double> times;
+    std::vector<double> times, marks;
     const double c0 = ProcessCpu(), w0 = Now();
     for (int t = 1; t <= tracks; ++t) {
       wchar_t wav[32], mp3[32];
       swprintf(wav, 32, L"\\Track%02d.wav", t);
       swprintf(mp3, 32, L"\\Plain%02d.mp3", t);
       const double t0 = Now();
-      if (!EncodePlain(wavDir + wav, wavDir + mp3)) return false;
+      if (!EncodePlain(wavDir + wav, wavDir + mp3, marks)) return false;
       times.push_back(Now() - t0);
     }
     plain.walls.push_back(Now() - w0);
+    plain.segments.push_back(Stretches(w0, marks, w0 + plain.walls.back()));
     plain.cpus.push_back(ProcessCpu() - c0);
     plain.tracks.push_back(times);
     return true;
@@ -518,6 +561,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     times.back() += w0 + wall - from;
     session.tracks.push_back(times);
+    session.segments.push_back(Stretches(w0, h->marks, w0 + wall));
     if (r == 0) {
       startWall = h->firstEventWall - w0;
       endWall = w0 + wall - h->lastEventWall;
@@ -566,11 +610,19 @@ int wmain(int argc, wchar_t** argv) {
   });
   if (!partsOk) return 1;
 
-  const double sessionBest = session.BestPerTrack();
+  // Stretch by stretch when every round had the same events, else track
+  // by track.
+  const bool bySegment = session.BestPerSegment() > 0 && plain.BestPerSegment() > 0;
+  const double sessionBest = bySegment ? session.BestPerSegment() : session.BestPerTrack();
+  const double plainBest = bySegment ? plain.BestPerSegment() : plain.BestPerTrack();
   printf(
       "audio_seconds=%.1f\ntracks=%d\nrounds=%d\nread_seconds=%.3f\nsession_seconds=%.3f\n"
       "plain_seconds=%.3f\nsession_cpu_seconds=%.3f\nplain_cpu_seconds=%.3f\n",
-      audio, tracks, rounds, readOnly, sessionBest, plain.BestPerTrack(), session.BestCpu(), plain.BestCpu());
+      audio, tracks, rounds, readOnly, sessionBest, plainBest, session.BestCpu(), plain.BestCpu());
+  printf("best_of=%s\nsession_stretches=%zu\nplain_stretches=%zu\n", bySegment ? "stretch" : "track",
+         session.segments[0].size(), plain.segments[0].size());
+  printf("session_track_seconds=%.3f\nplain_track_seconds=%.3f\n", session.BestPerTrack(),
+         plain.BestPerTrack());
   printf("ui_share=%.5f\nui_share_min=%.5f\nui_share_max=%.5f\n", uiShare, uiShareMin, uiShareMax);
   printf("session_best_run_seconds=%.3f\nplain_best_run_seconds=%.3f\n", session.BestWall(),
          plain.BestWall());
