@@ -377,8 +377,8 @@ void PrintCounts(const char* name, const std::map<UINT, long>& counts) {
 
 // In the session LAME runs on a thread of its own, entered with the stack
 // realigned (32-bit Windows promises a new thread only 4 bytes): the plain
-// loop runs the same way, or it pays for misaligned doubles and flatters
-// the session.
+// loop runs the same way, so that the two differ only in what the session
+// adds.
 #if defined(__i386__)
 __attribute__((force_align_arg_pointer))
 #endif
