@@ -422,37 +422,34 @@ std::vector<double> Stretches(double start, const std::vector<double>& marks, do
   return out;
 }
 
+// The sum over the pieces of each piece's best run; 0 when the runs were
+// not cut into the same pieces.
+double SumOfBest(const std::vector<std::vector<double>>& runs) {
+  for (const auto& run : runs)
+    if (run.size() != runs[0].size()) return 0;
+  double sum = 0;
+  for (size_t i = 0; i < runs[0].size(); ++i) {
+    double best = runs[0][i];
+    for (const auto& run : runs) best = std::min(best, run[i]);
+    sum += best;
+  }
+  return sum;
+}
+
 // Per-track and per-event times of the runs of one side, and what the side
 // costs when each track, or each stretch between events, counts its best run.
 struct Runs {
   std::vector<std::vector<double>> tracks;    // [run][track]
   std::vector<std::vector<double>> segments;  // [run][event], from one encode event to the next
   std::vector<double> walls, cpus;
+  // Each track counts its best run.
+  double BestPerTrack() const { return SumOfBest(tracks); }
   // The same, piece by piece: each stretch between two encode events (the
   // first of a track holds its read) counts its best run. Slow spells of
   // the machine last seconds and hit some rounds, so this filters them
   // finer than whole tracks do. 0 when the rounds do not have the same
   // events.
-  double BestPerSegment() const {
-    for (const auto& run : segments)
-      if (run.size() != segments[0].size()) return 0;
-    double sum = 0;
-    for (size_t i = 0; i < segments[0].size(); ++i) {
-      double best = segments[0][i];
-      for (const auto& run : segments) best = std::min(best, run[i]);
-      sum += best;
-    }
-    return sum;
-  }
-  double BestPerTrack() const {
-    double sum = 0;
-    for (size_t t = 0; t < tracks[0].size(); ++t) {
-      double best = tracks[0][t];
-      for (const auto& run : tracks) best = std::min(best, run[t]);
-      sum += best;
-    }
-    return sum;
-  }
+  double BestPerSegment() const { return SumOfBest(segments); }
   double BestWall() const { return *std::min_element(walls.begin(), walls.end()); }
   double BestCpu() const { return *std::min_element(cpus.begin(), cpus.end()); }
   std::string List() const {
