@@ -398,13 +398,15 @@ bool OnOwnThread(std::function<bool()> work) {
 }
 
 // A host for one session over the disc's first `selected` tracks (all
-// when 0), writing into `dir`.
+// when 0), writing into `dir`; drive 0 is the last one, where the image
+// comes after any real drive.
 std::unique_ptr<BenchHost> MakeHost(const std::wstring& cue, int16_t drive, const std::wstring& dir,
                                     int selected = 0) {
   CreateDirectoryW(dir.c_str(), nullptr);
   auto host = std::make_unique<BenchHost>(CreateCdReader({cue}), CreateMp3Encoder(), dir);
-  if (host->Reader().InitAspi() != 0 || host->Reader().DriveCount() < drive) return nullptr;
-  host->Reader().SelectDrive(drive);
+  if (host->Reader().InitAspi() != 0 || host->Reader().DriveCount() < std::max<int16_t>(drive, 1))
+    return nullptr;
+  host->Reader().SelectDrive(drive > 0 ? drive : host->Reader().DriveCount());
   host->tracks = host->Reader().TrackCount();
   host->selected = selected > 0 ? selected : host->tracks;
   ProgressWindowPrepare(*host);
@@ -477,15 +479,9 @@ int wmain(int argc, wchar_t** argv) {
     fwprintf(stderr, L"message: %ls\n", text.c_str());
     return IDOK;
   });
-  // The image comes after any real drive.
-  int16_t drive = 0;
-  {
-    auto probe = CreateCdReader({cue});
-    if (probe->InitAspi() != 0 || probe->DriveCount() < 1) return 1;
-    drive = probe->DriveCount();
-  }
-  auto reads = MakeHost(cue, drive, outDir + L"\\reads");
+  auto reads = MakeHost(cue, 0, outDir);
   if (!reads) return 1;
+  const int16_t drive = reads->Reader().DriveCount();
   const int tracks = reads->tracks;
   double audio = 0;
   for (int16_t t = 1; t <= tracks; ++t) audio += reads->Reader().TrackLength(t) / 1000.0;

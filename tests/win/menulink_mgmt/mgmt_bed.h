@@ -82,6 +82,28 @@ class MenuWindow {
   HWND hwnd_ = nullptr;
 };
 
+// A window of the controller's class, which the library finds by name; it
+// answers with proc.
+class ControllerWindow {
+ public:
+  explicit ControllerWindow(WNDPROC proc) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClass;
+    RegisterClassA(&wc);
+    hwnd = CreateWindowExA(0, kClass, "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+  }
+  ~ControllerWindow() {
+    if (hwnd) DestroyWindow(hwnd);
+    UnregisterClassA(kClass, GetModuleHandleA(nullptr));
+  }
+  HWND hwnd;
+
+ private:
+  static constexpr const char* kClass = "Korvane.Glyphtap32";
+};
+
 // The companion stand-in copied into folder with its entries.
 class Companion {
  public:

@@ -32,19 +32,11 @@ class HungPeers {
   static DWORD WINAPI Main(void* self) {
     auto* peers = static_cast<HungPeers*>(self);
     MenuWindow application("Hung Application", 0, MenuKind::PasteOnOpen);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "Korvane.Glyphtap32";
-    RegisterClassA(&wc);
-    HWND controller =
-        CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    ControllerWindow controller(DefWindowProcA);
     SetEvent(peers->ready_);
     // Hung: no message is taken for a minute.
     WaitForSingleObject(peers->release_, 60000);
     peers->resumed_ = true;
-    DestroyWindow(controller);
-    UnregisterClassA(wc.lpszClassName, wc.hInstance);
     return 0;
   }
   HANDLE ready_, release_, thread_;

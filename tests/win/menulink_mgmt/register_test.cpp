@@ -269,13 +269,8 @@ LRESULT CALLBACK CountCloses(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 TEST(Switching, DisableClosesTheControllerAndTheCompanionEnableTurnsBackOn) {
   StoreGuard store;
   ASSERT_EQ(Internals()->shared->hookedWindowCount, 0);
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = CountCloses;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "Korvane.Glyphtap32";
-  RegisterClassA(&wc);
-  HWND controller =
-      CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+  ControllerWindow window(CountCloses);
+  HWND controller = window.hwnd;
   ASSERT_NE(controller, nullptr);
   std::string dir = CaseDir();
   Companion companion(dir, {});
@@ -292,7 +287,6 @@ TEST(Switching, DisableClosesTheControllerAndTheCompanionEnableTurnsBackOn) {
   EXPECT_EQ(GetWindowLongPtrA(controller, GWLP_USERDATA), 2);
   Gt().enable();
   EXPECT_EQ(Internals()->shared->featureDisabled, 0);
-  DestroyWindow(controller);
 }
 
 }  // namespace
