@@ -3,8 +3,9 @@
 # 128 kbit/s, against the same LAME build in a plain loop over the same WAV
 # files, and against Debian's lame command; then the plain path taken apart
 # and what the user-interface thread did. Prints figures and ratios only.
-# Each side runs WQ_SESSION_ROUNDS times (default 3), turn about, and counts
-# every track's best round: this machine's speed drifts too much for one run.
+# Each side runs WQ_SESSION_ROUNDS times (default 3), turn about, and each
+# stretch between two encode events counts its best round: this machine's
+# speed drifts too much for one run.
 #   run.sh [BUILD_DIR]   (default build/win64; build/win32 runs under 32-bit Wine)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
