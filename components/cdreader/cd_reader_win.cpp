@@ -284,7 +284,11 @@ class Reader : public CdReader {
     return !toc.listedTracks.empty();
   }
 
+  void SetReadOptions(const ReadOptions& options) override { options_ = options; }
+  TrackProof LastTrackProof() override { return {}; }
+
  private:
+  ReadOptions options_;
   bool ValidDrive(int16_t drive) {
     if (drive >= 1 && size_t(drive) <= drives_.size()) return true;
     lastError_ = L"Drive " + std::to_wstring(drive) + L" does not exist";

@@ -25,6 +25,36 @@ struct DiscToc {
   uint32_t leadOutLba = 0;  // the whole disc's
 };
 
+// How the following reads are made; kept until set again.
+struct ReadOptions {
+  // Read-offset correction C in samples: the ripped track's sample p is the
+  // drive's sample p + C. Samples before the disc's first sector or past its
+  // lead-out read as zeros.
+  int32_t offsetSamples = 0;
+  // A test read and a copy read, compared; chunks that differ are read again.
+  bool secure = false;
+};
+
+// What a finished read proved about the audio it wrote, for verification.
+struct TrackProof {
+  bool valid = false;  // false until a read of this session ended with ReadDone
+  uint32_t crc = 0;    // CRC32 (zlib) of the audio bytes written (the copy read)
+  bool secure = false;
+  uint32_t testCrc = 0;  // secure reading: CRC32 of the test read
+  int32_t rereads = 0;   // secure reading: chunk re-reads made
+  // Secure reading: first sample (within the track) of each stretch that
+  // never read alike twice; the track's audio there is doubtful.
+  std::vector<uint32_t> suspiciousSamples;
+  // AccurateRip checksums of the track's audio as written.
+  uint32_t arV1 = 0;
+  uint32_t arV2 = 0;
+  // The track's sector-450 checksum at the set correction shifted by
+  // s = -2939..2939 samples, at index s + 2939; empty when the track is too
+  // short to hold sector 450 and the shifts around it.
+  std::vector<uint32_t> frame450ByShift;
+};
+constexpr int32_t kFrame450MaxShift = 2939;
+
 class CdReader {
  public:
   virtual ~CdReader() = default;
@@ -51,4 +81,9 @@ class CdReader {
   virtual std::wstring LastError() = 0;
   // The selected drive's TOC; false when there is no readable disc.
   virtual bool SelectedToc(DiscToc& toc) = 0;
+
+  // Verified rips. Options apply to reads started after the call.
+  virtual void SetReadOptions(const ReadOptions& options) = 0;
+  // The proof of the last read that ended with ReadDone.
+  virtual TrackProof LastTrackProof() = 0;
 };

@@ -20,4 +20,6 @@ struct IdleReader : CdReader {
   void EndSession() override {}
   std::wstring LastError() override { return L""; }
   bool SelectedToc(DiscToc&) override { return false; }
+  void SetReadOptions(const ReadOptions&) override {}
+  TrackProof LastTrackProof() override { return {}; }
 };
