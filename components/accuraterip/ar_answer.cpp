@@ -28,7 +28,7 @@ bool ArParseAnswer(const uint8_t* data, size_t size, const ArDiscIds& disc, std:
     const uint8_t* h = data + pos;
     const size_t tracks = h[0];
     const uint32_t id1 = Le32(h + 1), id2 = Le32(h + 5), id3 = Le32(h + 9);
-    if (tracks != static_cast<size_t>(disc.audioTracks) || id1 != disc.id1 || id2 != disc.id2 || id3 != disc.id3)
+    if (tracks == 0 || tracks != static_cast<size_t>(disc.audioTracks) || id1 != disc.id1 || id2 != disc.id2 || id3 != disc.id3)
       return fail(L"is not for this disc or is garbled.");
     pos += kHeaderBytes;
     if (size - pos < tracks * kEntryBytes) return fail(L"is cut short.");
