@@ -45,7 +45,7 @@ uint32_t SectorChecksum(const uint32_t* frames) {
 }
 
 TrackChecksums::TrackChecksums(uint32_t totalFrames, bool first, bool last)
-    : total_(totalFrames), firstCounted_(first ? kSkipFrames : 1), lastCounted_(totalFrames) {
+    : firstCounted_(first ? kSkipFrames : 1), lastCounted_(totalFrames) {
   if (last) lastCounted_ = totalFrames > kSkipFrames ? totalFrames - kSkipFrames : 0;
   if (uint64_t(kWindowStart) + kWindowFrames <= totalFrames) window_.reserve(kWindowFrames);
 }
