@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace ar {
 namespace {
@@ -70,18 +71,23 @@ void TrackChecksums::AddFrame(uint32_t x) {
 
 void TrackChecksums::Add(const uint8_t* pcm, size_t bytes) {
   crc_ = Crc32(crc_, pcm, bytes);
-  while (carried_ && bytes) {
-    carry_[carried_++] = *pcm++;
-    --bytes;
-    if (carried_ == 4) {
-      AddFrame(Le32(carry_));
-      carried_ = 0;
-    }
+  if (carried_ > 0 && carried_ < sizeof carry_) {  // a frame split by the last call
+    const size_t take = std::min(bytes, sizeof carry_ - carried_);
+    std::memcpy(carry_ + carried_, pcm, take);
+    carried_ += take;
+    pcm += take;
+    bytes -= take;
+    if (carried_ < sizeof carry_) return;
+    AddFrame(Le32(carry_));
+    carried_ = 0;
   }
   AddFrames(pcm, bytes / 4);
   pcm += bytes / 4 * 4;
   bytes %= 4;
-  while (bytes--) carry_[carried_++] = *pcm++;
+  if (bytes) {  // the carry was used up above
+    for (size_t i = 0; i < bytes && i < sizeof carry_; ++i) carry_[i] = pcm[i];
+    carried_ = bytes;
+  }
 }
 
 // Whole frames at m_+1..m_+n: the counted stretch in one branch-free loop,
