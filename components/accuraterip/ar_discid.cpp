@@ -62,3 +62,13 @@ std::string ArAnswerPath(const ArDiscIds& ids) {
   path += ".bin";
   return path;
 }
+
+std::wstring ArAnswerObject(const std::wstring& serverUrl, const ArDiscIds& ids) {
+  const size_t scheme = serverUrl.find(L"://");
+  const size_t slash = serverUrl.find(L'/', scheme == std::wstring::npos ? 0 : scheme + 3);
+  std::wstring object = slash == std::wstring::npos ? L"" : serverUrl.substr(slash);
+  while (!object.empty() && object.back() == L'/') object.pop_back();
+  object += L'/';
+  for (char c : ArAnswerPath(ids)) object += static_cast<wchar_t>(c);
+  return object;
+}

@@ -20,3 +20,9 @@ bool ArComputeDiscIds(const DiscToc& toc, ArDiscIds& ids, std::string& why);
 std::string ArDiscName(const ArDiscIds& ids);
 // "a/b/c/dBAR-....bin", a..c the last three hex digits of id1, last first.
 std::string ArAnswerPath(const ArDiscIds& ids);
+
+constexpr wchar_t kArDefaultServer[] = L"http://www.accuraterip.com/accuraterip";
+
+// The request path on the server for the disc: the server address's own
+// path (none is none), then "/" and ArAnswerPath.
+std::wstring ArAnswerObject(const std::wstring& serverUrl, const ArDiscIds& ids);

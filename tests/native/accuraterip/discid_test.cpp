@@ -34,6 +34,10 @@ TEST(ArDiscIds, EnhancedCdKeepsTheTrueLeadOutButNotTheDataTrack) {
   std::string why;
   ASSERT_TRUE(ArComputeDiscIds(toc, ids, why));
   EXPECT_EQ(ArAnswerPath(ids), "9/1/4/dBAR-010-00164419-00b9f6e2-9e11600b.bin");
+  EXPECT_EQ(ArAnswerObject(kArDefaultServer, ids), L"/accuraterip/9/1/4/dBAR-010-00164419-00b9f6e2-9e11600b.bin");
+  EXPECT_EQ(ArAnswerObject(L"http://127.0.0.1:8080", ids), L"/9/1/4/dBAR-010-00164419-00b9f6e2-9e11600b.bin");
+  EXPECT_EQ(ArAnswerObject(L"http://127.0.0.1:8080/ok/ar/", ids),
+            L"/ok/ar/9/1/4/dBAR-010-00164419-00b9f6e2-9e11600b.bin");
   // The end of the audio as lead-out is the known wrong answer, and the
   // formula must give exactly that for it.
   EXPECT_EQ(Name(Absolute(kEnhancedAudio, 270335)), "dBAR-010-00154c2f-00af4fd4-890e120a");
