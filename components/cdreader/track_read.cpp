@@ -43,6 +43,9 @@ class TrackReader {
     driveFirst_ = FloorDiv(byteStart_, kSector);
     driveEnd_ = FloorDiv(byteStart_ + outBytes_ + kSector - 1, kSector);
     if (total_ == 0) driveEnd_ = driveFirst_;
+    // No span given: the drive reads every sector from 0 on.
+    readFirst_ = spec.readableFirst;
+    readEnd_ = spec.readableEnd > spec.readableFirst ? int64_t(spec.readableEnd) : int64_t(UINT32_MAX);
     chunk_ = device.MaxFramesPerRead();
     if (chunk_ == 0) chunk_ = 1;
   }
@@ -57,7 +60,7 @@ class TrackReader {
     }
     device_.WatchAbort(&abort_);
     ar::TrackChecksums sums(total_ * ar::kSamplesPerSector, spec_.firstTrack, spec_.lastTrack);
-    sums_ = &sums;
+    if (proof) sums_ = &sums;  // no proof wanted, no checksums to pay for
     const bool secure = spec_.options.secure;
     passes_ = secure ? 2 : 1;
     Report(0);
@@ -106,15 +109,15 @@ class TrackReader {
   }
 
   int64_t FarFrom(int64_t lba) const {
-    int64_t first = spec_.readableFirst, end = spec_.readableEnd;
+    int64_t first = readFirst_, end = std::min(readEnd_, driveEnd_ + 20000);
     if (end <= first) return first;
     return lba - first < (end - first) / 2 ? end - 1 : first;
   }
 
   // Drive sectors [a, a + n) into buf; silence where the drive has none.
   ChunkStatus ReadChunk(int64_t a, uint32_t n, uint8_t* buf) {
-    const int64_t lo = std::max<int64_t>(a, spec_.readableFirst);
-    const int64_t hi = std::min<int64_t>(a + n, spec_.readableEnd);
+    const int64_t lo = std::max<int64_t>(a, readFirst_);
+    const int64_t hi = std::min<int64_t>(a + n, readEnd_);
     if (lo >= hi) {
       std::memset(buf, 0, size_t(n) * kSectorBytes);
       return ChunkStatus::Ok;
@@ -191,7 +194,7 @@ class TrackReader {
         r_.message = why;
         return false;
       }
-      sums_->Add(data, bytes);
+      if (sums_) sums_->Add(data, bytes);
       r_.dataBytes += bytes;
       a += n;
       Advance(n);
@@ -253,6 +256,7 @@ class TrackReader {
   ReadResult r_;
   uint32_t total_ = 0;
   int64_t outBytes_ = 0, byteStart_ = 0, driveFirst_ = 0, driveEnd_ = 0;
+  int64_t readFirst_ = 0, readEnd_ = 0;
   uint32_t chunk_ = 1;
   int passes_ = 1;
   int64_t done_ = 0;

@@ -48,7 +48,8 @@ constexpr int kMaxRereads = 16;
 
 struct TrackReadSpec {
   uint32_t startLba = 0, endLba = 0;  // the track's sectors
-  // Sectors the drive can read; samples outside them are silence.
+  // Sectors the drive can read; samples outside them are silence. Left at
+  // 0, 0: every sector from 0 on.
   uint32_t readableFirst = 0, readableEnd = 0;
   ReadOptions options;
   // The disc's first and last audio track, for the AccurateRip checksums.

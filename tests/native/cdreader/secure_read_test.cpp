@@ -277,3 +277,17 @@ TEST(ReadOffset, ReadableSpanLeavesOutDataTracksAndTheSessionGap) {
   EXPECT_EQ(first, 750u);
   EXPECT_EQ(end, 1000u);
 }
+
+// A caller that gives no readable span still gets the track, not silence.
+TEST(ReadOffset, NoSpanGivenReadsTheDisc) {
+  Disc disc;
+  auto drive = disc.Drive();
+  TrackReadSpec spec;
+  spec.startLba = 40;
+  spec.endLba = 160;
+  spec.options.offsetSamples = -3;
+  MemSink sink;
+  std::atomic<bool> abort{false};
+  ASSERT_EQ(ReadTrack(*drive, spec, sink, abort, nullptr).outcome, ReadOutcome::Done);
+  EXPECT_TRUE(sink.Audio() == disc.Shifted(2, -3));
+}
