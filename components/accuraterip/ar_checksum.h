@@ -38,8 +38,8 @@ class TrackChecksums {
 
  private:
   void AddFrame(uint32_t x);
+  void AddFrames(const uint8_t* pcm, size_t n);
 
-  uint32_t total_;
   uint32_t firstCounted_;  // 1-based m of the first frame that counts
   uint32_t lastCounted_;   // 1-based m of the last frame that counts
   uint32_t m_ = 0;         // frames seen

@@ -8,23 +8,24 @@ bool IsLoopback(const std::wstring& host) {
   return host == L"127.0.0.1" || host == L"localhost" || host == L"::1";
 }
 
-std::wstring NetworkError(DWORD code, const std::wstring& host) {
+std::wstring NetworkError(DWORD code, const std::wstring& kind, const std::wstring& host) {
   switch (code) {
     case ERROR_WINHTTP_NAME_NOT_RESOLVED:
-      return L"The CDDB server name " + host +
+      return L"The " + kind + L" server name " + host +
              L" cannot be resolved; is the computer connected to the internet?";
     case ERROR_WINHTTP_CANNOT_CONNECT:
     case ERROR_WINHTTP_CONNECTION_ERROR:
-      return L"No connection to the CDDB server " + host + L" could be made.";
+      return L"No connection to the " + kind + L" server " + host + L" could be made.";
     case ERROR_WINHTTP_TIMEOUT:
-      return L"The CDDB server " + host + L" did not answer in time.";
+      return L"The " + kind + L" server " + host + L" did not answer in time.";
     case ERROR_WINHTTP_OPERATION_CANCELLED:
     case ERROR_INVALID_HANDLE:
-      return L"The CDDB lookup was stopped.";
+      return L"The " + kind + L" lookup was stopped.";
     case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
-      return L"The CDDB server " + host + L" sent an invalid HTTP answer.";
+      return L"The " + kind + L" server " + host + L" sent an invalid HTTP answer.";
     default:
-      return L"The CDDB server " + host + L" could not be reached (error " + std::to_wstring(code) + L").";
+      return L"The " + kind + L" server " + host + L" could not be reached (error " + std::to_wstring(code) +
+             L").";
   }
 }
 
@@ -65,10 +66,25 @@ void CddbHttpCall::Abort() {
 
 bool CddbHttpCall::Get(const CddbServerUrl& url, const std::string& query, const std::wstring& agent,
                        DWORD timeoutMs, std::string& body, std::wstring& error) {
+  std::wstring object = url.path + L"?";
+  for (char ch : query) object.push_back(static_cast<wchar_t>(static_cast<unsigned char>(ch)));
+  DWORD status = 0;
+  if (!Fetch(url, object, agent, timeoutMs, L"CDDB", body, status, error)) return false;
+  if (status != 200) {
+    error = L"The CDDB server " + url.host + L" answered with HTTP status " + std::to_wstring(status) + L".";
+    return false;
+  }
+  return true;
+}
+
+bool CddbHttpCall::Fetch(const CddbServerUrl& url, const std::wstring& object, const std::wstring& agent,
+                         DWORD timeoutMs, const std::wstring& kind, std::string& body, DWORD& status,
+                         std::wstring& error) {
   body.clear();
+  status = 0;
   CloseAll();
   const auto fail = [&](DWORD code) {
-    error = NetworkError(code, url.host);
+    error = NetworkError(code, kind, url.host);
     CloseAll();
     return false;
   };
@@ -93,8 +109,6 @@ bool CddbHttpCall::Get(const CddbServerUrl& url, const std::string& query, const
   HINTERNET c = WinHttpConnect(s, url.host.c_str(), url.port, 0);
   const DWORD connErr = c ? 0 : GetLastError();
   if (!publish(connect_, c)) return fail(c ? ERROR_WINHTTP_OPERATION_CANCELLED : connErr);
-  std::wstring object = url.path + L"?";
-  for (char ch : query) object.push_back(static_cast<wchar_t>(static_cast<unsigned char>(ch)));
   HINTERNET r = WinHttpOpenRequest(c, L"GET", object.c_str(), nullptr, WINHTTP_NO_REFERER,
                                    WINHTTP_DEFAULT_ACCEPT_TYPES, url.secure ? WINHTTP_FLAG_SECURE : 0);
   const DWORD reqErr = r ? 0 : GetLastError();
@@ -104,15 +118,13 @@ bool CddbHttpCall::Get(const CddbServerUrl& url, const std::string& query, const
   if (!WinHttpSendRequest(r, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !WinHttpReceiveResponse(r, nullptr) || !Live())
     return failed();
-  DWORD status = 0;
   DWORD size = sizeof status;
   if (!WinHttpQueryHeaders(r, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                            WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
     return fail(GetLastError());
   if (status != 200) {
-    error = L"The CDDB server " + url.host + L" answered with HTTP status " + std::to_wstring(status) + L".";
     CloseAll();
-    return false;
+    return true;
   }
   char buf[8192];
   for (;;) {
@@ -121,7 +133,7 @@ bool CddbHttpCall::Get(const CddbServerUrl& url, const std::string& query, const
     if (got == 0) break;
     if (body.size() + got > kCddbMaxAnswerBytes) {
       body.clear();
-      error = L"The CDDB server " + url.host + L" sent an answer larger than 1 MiB.";
+      error = L"The " + kind + L" server " + url.host + L" sent an answer larger than 1 MiB.";
       CloseAll();
       return false;
     }

@@ -1,5 +1,5 @@
-// One HTTP GET of a cddb.cgi request over WinHTTP, abortable from another
-// thread.
+// One HTTP GET over WinHTTP (a cddb.cgi request, or any file of a server),
+// abortable from another thread.
 #pragma once
 #include <windows.h>
 
@@ -19,7 +19,12 @@ class CddbHttpCall {
   // Blocks; false with a message for the user when no usable answer came.
   bool Get(const CddbServerUrl& url, const std::string& query, const std::wstring& agent, DWORD timeoutMs,
            std::string& body, std::wstring& error);
-  // Any thread: makes a running or later Get fail soon.
+  // GET of object (path and query as sent). True when an HTTP answer came,
+  // whatever its status; the body is kept only for status 200. Messages
+  // name the server as "The <kind> server ...".
+  bool Fetch(const CddbServerUrl& url, const std::wstring& object, const std::wstring& agent, DWORD timeoutMs,
+             const std::wstring& kind, std::string& body, DWORD& status, std::wstring& error);
+  // Any thread: makes a running or later Get or Fetch fail soon.
   void Abort();
 
  private:

@@ -23,6 +23,7 @@ namespace {
 struct EventHub {
   CdReaderEvents* sink = nullptr;
   uint32_t activeRead = 0;
+  TrackProof proof;  // of the last read that ended with ReadDone
 };
 
 struct ReadJob {
@@ -30,7 +31,7 @@ struct ReadJob {
   uint32_t id = 0;
   std::unique_ptr<CdDevice> device;
   std::unique_ptr<Win32WavSink> wav;
-  uint32_t startLba = 0, endLba = 0;
+  TrackReadSpec spec;
   std::atomic<bool> abort{false};
 };
 
@@ -41,10 +42,13 @@ void PostProgress(const std::shared_ptr<EventHub>& hub, uint32_t id, int32_t per
 }
 
 // The one final event of a read: ReadDone when code is 0, else ReadError.
-void PostFinal(const std::shared_ptr<EventHub>& hub, uint32_t id, int32_t code, std::wstring message) {
-  UiPost([hub, id, code, message = std::move(message)] {
+// The proof travels with the event, so that the UI thread alone owns it.
+void PostFinal(const std::shared_ptr<EventHub>& hub, uint32_t id, int32_t code, std::wstring message,
+               TrackProof proof = {}) {
+  UiPost([hub, id, code, message = std::move(message), proof = std::move(proof)]() mutable {
     if (hub->activeRead != id) return;
     hub->activeRead = 0;
+    if (code == 0) hub->proof = std::move(proof);
     if (!hub->sink) return;
     if (code == 0)
       hub->sink->ReadDone();
@@ -66,15 +70,18 @@ DWORD WINAPI ReadThread(void* p) {
   auto hub = job->hub;
   uint32_t id = job->id;
   ProgressPacer pacer;
-  ReadResult r =
-      ReadTrackFrames(*job->device, job->startLba, job->endLba, *job->wav, job->abort, [&](int32_t pm) {
+  TrackProof proof;
+  ReadResult r = ReadTrack(
+      *job->device, job->spec, *job->wav, job->abort,
+      [&](int32_t pm) {
         if (pacer.ShouldPost(pm, MonotonicMs())) PostProgress(hub, id, pm);
-      });
+      },
+      &proof);
   // The session measures and encodes the file as soon as it hears of it.
   job->wav->Close();
   job->device.reset();
   if (r.outcome == ReadOutcome::Done)
-    PostFinal(hub, id, 0, L"");
+    PostFinal(hub, id, 0, L"", std::move(proof));
   else if (r.outcome == ReadOutcome::Failed)
     PostFinal(hub, id, r.code, r.message);
   return 0;
@@ -194,6 +201,7 @@ class Reader : public CdReader {
   void BeginSession() override {
     // A drive that plays cannot read at full speed.
     StopPlay();
+    hub_->proof = TrackProof{};
   }
 
   int16_t ReadTrackToWav(int16_t track, const std::wstring& wavPath) override {
@@ -223,8 +231,12 @@ class Reader : public CdReader {
       message = lastError_;
     } else {
       const DiscTrack* t = FindTrack(track);
-      job->startLba = t->startLba;
-      job->endLba = t->endLba;
+      job->spec.startLba = t->startLba;
+      job->spec.endLba = t->endLba;
+      ReadableSpan(disc_, job->spec.readableFirst, job->spec.readableEnd);
+      job->spec.options = options_;
+      job->spec.firstTrack = track == 1;
+      job->spec.lastTrack = track == disc_.AudioCount();
       std::wstring why;
       job->device = drives_[selected_ - 1].open(why);
       if (!job->device) {
@@ -285,10 +297,9 @@ class Reader : public CdReader {
   }
 
   void SetReadOptions(const ReadOptions& options) override { options_ = options; }
-  TrackProof LastTrackProof() override { return {}; }
+  TrackProof LastTrackProof() override { return hub_->proof; }
 
  private:
-  ReadOptions options_;
   bool ValidDrive(int16_t drive) {
     if (drive >= 1 && size_t(drive) <= drives_.size()) return true;
     lastError_ = L"Drive " + std::to_wstring(drive) + L" does not exist";
@@ -334,6 +345,7 @@ class Reader : public CdReader {
   uint32_t readCounter_ = 0;
   HANDLE worker_ = nullptr;
   std::shared_ptr<ReadJob> job_;
+  ReadOptions options_;
   WavePlayer player_;
   wchar_t playingCdrom_ = 0;
 };

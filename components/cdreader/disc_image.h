@@ -7,6 +7,11 @@
 
 namespace cdr {
 
+// A NAME.drive file beside NAME.cue sets the drive's faults (see
+// drive_faults.h); a bad one makes the image unreadable, with the line named.
 std::unique_ptr<ImageDevice> OpenDiscImage(const std::wstring& cuePath, std::wstring& error);
+
+// NAME.drive for NAME.cue (any case); PATH.drive for other names.
+std::wstring DriveFilePath(const std::wstring& cuePath);
 
 }  // namespace cdr

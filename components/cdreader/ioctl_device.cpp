@@ -121,6 +121,12 @@ bool IoctlDevice::ReadFrames(uint32_t lba, uint32_t count, uint8_t* out, std::ws
   return true;
 }
 
+void IoctlDevice::DefeatCache(uint32_t farLba) {
+  uint8_t sector[kSectorBytes];
+  std::wstring ignored;
+  ReadFrames(farLba, 1, sector, ignored);
+}
+
 bool IoctlDevice::PlayAudio(uint32_t startLba, uint32_t endLba, std::wstring& error) {
   Msf s = LbaToMsf(startLba), e = LbaToMsf(endLba);
   CDROM_PLAY_AUDIO_MSF p{};

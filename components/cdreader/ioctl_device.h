@@ -23,6 +23,8 @@ class IoctlDevice : public CdDevice {
   bool ReadFrames(uint32_t lba, uint32_t count, uint8_t* out, std::wstring& error) override;
   // RAW_READ transfers stay under 64 KiB on most drives.
   uint32_t MaxFramesPerRead() const override { return 26; }
+  // A read far away refills the drive's read-ahead cache from there.
+  void DefeatCache(uint32_t farLba) override;
   bool PlayAudio(uint32_t startLba, uint32_t endLba, std::wstring& error);
   bool StopAudio(std::wstring& error);
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "components/cdreader/cd_device.h"
+#include "ripper/engine/cd_reader.h"
 
 namespace cdr {
 
@@ -41,6 +42,30 @@ struct ReadResult {
 // Attempts per chunk before a read error ends the track; a drive often
 // recovers on a second pass.
 constexpr int kReadAttempts = 3;
+
+// Reads that fail this often in secure reading leave their stretch doubtful.
+constexpr int kMaxRereads = 16;
+
+struct TrackReadSpec {
+  uint32_t startLba = 0, endLba = 0;  // the track's sectors
+  // Sectors the drive can read; samples outside them are silence. Left at
+  // 0, 0: every sector from 0 on.
+  uint32_t readableFirst = 0, readableEnd = 0;
+  ReadOptions options;
+  // The disc's first and last audio track, for the AccurateRip checksums.
+  bool firstTrack = false, lastTrack = false;
+};
+
+// The sectors a drive can read of disc's audio: from the disc's start (or
+// from the first audio track when a data track comes first) to the end of
+// the last audio track (the first session's lead-out on an Enhanced CD).
+void ReadableSpan(const DiscInfo& disc, uint32_t& first, uint32_t& end);
+
+// Writes the header and the track's audio, shifted by the read-offset
+// correction, to sink; with options.secure, reads it twice and again where
+// the reads differ. proof (optional) is filled when the read is Done.
+ReadResult ReadTrack(CdDevice& device, const TrackReadSpec& spec, WavSink& sink, const std::atomic<bool>& abort,
+                     const std::function<void(int32_t)>& progress, TrackProof* proof = nullptr);
 
 // Writes the header and frames [startLba, endLba) to sink. progress gets
 // per-mille values 0..1000, each only once and ascending. When the read

@@ -14,6 +14,8 @@ void SessionReadDone(SessionHost& host);
 void SessionReadError(SessionHost& host, int32_t code, const std::wstring& message);
 void SessionEncodeProgress(SessionHost& host, int32_t amountDone);
 void SessionEncodeDone(SessionHost& host);
+// The AccurateRip database's LookupDone.
+void SessionLookupDone(SessionHost& host);
 
 // ABORT, or a quit while waiting: the flags set and the read stopped; the
 // session aborts a running encode when it sees them.

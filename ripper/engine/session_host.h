@@ -5,10 +5,12 @@
 #pragma once
 #include <string>
 
+#include "ripper/engine/accuraterip_db.h"
 #include "ripper/engine/cd_reader.h"
 #include "ripper/engine/cddb_client.h"
 #include "ripper/engine/form1_state.h"
 #include "ripper/engine/mp3_encoder.h"
+#include "ripper/engine/rip_options.h"
 
 class SessionHost {
  public:
@@ -22,6 +24,10 @@ class SessionHost {
   virtual int TrackListSelectedCount() = 0;
   virtual std::wstring OutputFolder() = 0;  // Dir1's path, read each time
   virtual std::wstring Prefix() = 0;        // Text2, as typed
+
+  // Verified rips. A host without them rips as it always has.
+  virtual RipOptions Options() { return {}; }  // read at session start
+  virtual AccurateRipDb* AccurateRip() { return nullptr; }
 
  protected:
   ~SessionHost() = default;

@@ -1,23 +1,53 @@
 #include "ripper/ui/command_line.h"
 
+#include "ripper/ui/read_offset_text.h"
+
 namespace {
 
 struct ValueOption {
   const wchar_t* name;
-  std::wstring CommandLineOptions::*single;  // null: disc image list
+  std::wstring CommandLineOptions::*single;  // null: handled by name in Store
 };
 
 constexpr ValueOption kValueOptions[] = {
     {L"--disc-image", nullptr},
     {L"--cddb-server", &CommandLineOptions::cddbServer},
     {L"--cddb-email", &CommandLineOptions::cddbEmail},
+    {L"--accuraterip-server", &CommandLineOptions::accurateRipServer},
+    {L"--read-offset", nullptr},
 };
 
-void Store(CommandLineOptions& o, const ValueOption& opt, const std::wstring& value) {
-  if (opt.single)
+struct FlagOption {
+  const wchar_t* name;
+  bool CommandLineOptions::*flag;
+};
+
+constexpr FlagOption kFlagOptions[] = {
+    {L"--secure", &CommandLineOptions::secure},
+    {L"--verify", &CommandLineOptions::verify},
+};
+
+// False with o.error set when the value is refused.
+bool Store(CommandLineOptions& o, const ValueOption& opt, const std::wstring& value) {
+  if (opt.single) {
     o.*(opt.single) = value;
-  else
+  } else if (std::wstring(opt.name) == L"--read-offset") {
+    if (!ParseReadOffset(value, o.readOffset)) {
+      o.error = L"The option --read-offset needs a number of samples from -3000 to 3000, not " + value +
+                L".\n\n" + UsageText();
+      return false;
+    }
+    o.haveReadOffset = true;
+  } else {
     o.discImages.push_back(value);
+  }
+  return true;
+}
+
+const FlagOption* FindFlag(const std::wstring& a) {
+  for (const FlagOption& f : kFlagOptions)
+    if (a == f.name) return &f;
+  return nullptr;
 }
 
 }  // namespace
@@ -28,6 +58,10 @@ CommandLineOptions ParseCommandLine(const std::vector<std::wstring>& args) {
     const std::wstring& a = args[i];
     if (a == L"--help" || a == L"-h" || a == L"/?") {
       o.help = true;
+      continue;
+    }
+    if (const FlagOption* f = FindFlag(a)) {
+      o.*(f->flag) = true;
       continue;
     }
     const ValueOption* match = nullptr;
@@ -59,7 +93,7 @@ CommandLineOptions ParseCommandLine(const std::vector<std::wstring>& args) {
       o.error = std::wstring(L"The option ") + match->name + L" needs a non-empty value.\n\n" + UsageText();
       return o;
     }
-    Store(o, *match, value);
+    if (!Store(o, *match, value)) return o;
   }
   return o;
 }
@@ -72,5 +106,11 @@ std::wstring UsageText() {
          L"--cddb-server URL\tthe CDDB server's cddb.cgi address"
          L" (default: the public gnudb server)\n"
          L"--cddb-email ADDR\tthe contact e-mail address sent to the CDDB server\n"
+         L"--accuraterip-server URL\tthe AccurateRip database's address"
+         L" (default: http://www.accuraterip.com/accuraterip)\n"
+         L"--read-offset N\tthe drive's read-offset correction in samples, -3000 to 3000\n"
+         L"--secure\t\tread every track twice and compare\n"
+         L"--verify\t\tverify the tracks with AccurateRip\n"
+         L"(these four apply to this run only and are not saved)\n"
          L"--help\t\tshow this text";
 }

@@ -15,6 +15,7 @@
 #include "ripper/ui/form1_ids.h"
 #include "ripper/ui/form1_texts.h"
 #include "ripper/ui/form4.h"
+#include "ripper/ui/read_offset_dialog.h"
 #include "wq_version.h"
 
 namespace {
@@ -36,11 +37,13 @@ Form1::Form1(Form1Components components) : components_(std::move(components)) {
   g_instance = this;
   if (components_.reader) components_.reader->SetEvents(this);
   if (components_.encoder) components_.encoder->SetEvents(this);
+  if (components_.accurateRip) components_.accurateRip->SetEvents(this);
 }
 
 Form1::~Form1() {
   if (components_.reader) components_.reader->SetEvents(nullptr);
   if (components_.encoder) components_.encoder->SetEvents(nullptr);
+  if (components_.accurateRip) components_.accurateRip->SetEvents(nullptr);
   if (hwnd_) DestroyWindow(hwnd_);
   if (yellow_) DeleteObject(yellow_);
   if (g_instance == this) g_instance = nullptr;
@@ -113,6 +116,7 @@ HMENU Form1::CreateBitRateMenu() {
     AppendMenuW(bitRateMenu_, flags, BitRateMenuId(i), BitRateCaption(i).c_str());
   }
   AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(bitRateMenu_), L"Bitrate");
+  options_.AppendTo(bar);
   return bar;
 }
 
@@ -243,6 +247,10 @@ void Form1::OnCommand(int id, int code) {
     BitRateClick(id - kMenuBitRateBase);
     return;
   }
+  if (code == 0 && OptionsMenu::Handles(id)) {
+    options_.Click(id, hwnd_, components_.reader ? Reader().DriveDescription(chosenDrive_) : std::wstring());
+    return;
+  }
   switch (id) {
     case kIdDrive1:
       if (code == CBN_SELCHANGE) Drive1Change();
@@ -315,6 +323,7 @@ bool Form1::InitDevices() {
   // Errors (no drive, no disc in drive 1) are told when the user chooses a
   // drive; an empty drive must not greet every start with a message.
   Reader().SelectDrive(1);
+  chosenDrive_ = 1;
   return true;
 }
 
@@ -322,6 +331,7 @@ void Form1::Unload() {
   UnloadMakeDirDialog();
   ProgressWindowUnload();
   UnloadAboutBox();
+  ReadOffsetDialogUnload();
 }
 
 void Form1::UnloadMakeDirDialog() { Form4Unload(); }
@@ -376,6 +386,7 @@ void Form1::LoadTrackList() {
   if (sel < 0) return;  // no drive chosen: drive 0 would only raise an error
   int16_t d = int16_t(sel + 1);
   Reader().SelectDrive(d);
+  chosenDrive_ = d;
   std::wstring selectError = Reader().LastError();
   std::wstring desc = Reader().DriveDescription(d);
   SetWindowTextW(Control(kIdText1), desc.c_str());
@@ -458,3 +469,8 @@ void Form1::ReadDone() { SessionReadDone(*this); }
 void Form1::ReadError(int32_t code, const std::wstring& message) { SessionReadError(*this, code, message); }
 void Form1::EncodeProgress(int32_t amountDone) { SessionEncodeProgress(*this, amountDone); }
 void Form1::EncodeDone() { SessionEncodeDone(*this); }
+void Form1::LookupDone() { SessionLookupDone(*this); }
+
+RipOptions Form1::Options() {
+  return options_.Current(components_.reader ? Reader().DriveDescription(chosenDrive_) : std::wstring());
+}

@@ -7,14 +7,19 @@
 #include <string>
 
 #include "ripper/engine/session_host.h"
+#include "ripper/ui/options_menu.h"
 
 struct Form1Components {
-  std::unique_ptr<CdReader> reader;     // ACD1
-  std::unique_ptr<Mp3Encoder> encoder;  // Mp3Enc1
-  std::unique_ptr<CddbClient> cddb;     // CdBase1
+  std::unique_ptr<CdReader> reader;            // ACD1
+  std::unique_ptr<Mp3Encoder> encoder;         // Mp3Enc1
+  std::unique_ptr<CddbClient> cddb;            // CdBase1
+  std::unique_ptr<AccurateRipDb> accurateRip;  // may be absent: no verification then
 };
 
-class Form1 final : public SessionHost, public CdReaderEvents, public Mp3EncoderEvents {
+class Form1 final : public SessionHost,
+                    public CdReaderEvents,
+                    public Mp3EncoderEvents,
+                    public AccurateRipEvents {
  public:
   explicit Form1(Form1Components components);
   ~Form1();
@@ -24,6 +29,8 @@ class Form1 final : public SessionHost, public CdReaderEvents, public Mp3Encoder
   // Creates the window hidden and runs the load handler. False when the
   // program must end (the window is gone then).
   bool Load();
+  // The command line's Options for this run; before Load.
+  void SetRunOptions(const RunOptions& run) { options_.SetRunOptions(run); }
   void Show();
   HWND Hwnd() const { return hwnd_; }
   // The one main window, for the dialogs that read or refresh it.
@@ -39,6 +46,8 @@ class Form1 final : public SessionHost, public CdReaderEvents, public Mp3Encoder
   int TrackListSelectedCount() override;
   std::wstring OutputFolder() override;
   std::wstring Prefix() override;
+  RipOptions Options() override;
+  AccurateRipDb* AccurateRip() override { return components_.accurateRip.get(); }
 
   // CdReaderEvents / Mp3EncoderEvents: forwarded to the session.
   void ReadProgress(int32_t perMille) override;
@@ -46,6 +55,8 @@ class Form1 final : public SessionHost, public CdReaderEvents, public Mp3Encoder
   void ReadError(int32_t code, const std::wstring& message) override;
   void EncodeProgress(int32_t amountDone) override;
   void EncodeDone() override;
+  // AccurateRipEvents: forwarded to the session.
+  void LookupDone() override;
 
   // Routines the CDDB flow and the Make Directory dialog use.
   void LoadTrackList();
@@ -88,4 +99,6 @@ class Form1 final : public SessionHost, public CdReaderEvents, public Mp3Encoder
   HBRUSH yellow_ = nullptr;
   int dpi_ = 96;
   std::wstring lastDriveRoot_;
+  OptionsMenu options_;
+  int16_t chosenDrive_ = 1;  // the drive the reader has selected
 };

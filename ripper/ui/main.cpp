@@ -13,6 +13,7 @@
 #include "ripper/ui/command_line.h"
 #include "ripper/ui/form1.h"
 
+#include "components/accuraterip/accuraterip.h"
 #include "components/cddb/cddb.h"
 #include "components/cdreader/cdreader.h"
 #include "components/mp3enc/mp3enc.h"
@@ -35,6 +36,8 @@ Form1Components CreateComponents(const CommandLineOptions& o) {
   c.encoder = CreateMp3Encoder();
   c.cddb = CreateCddbClient(*c.reader, o.cddbServer);
   if (!o.cddbEmail.empty()) c.cddb->SetEmail(o.cddbEmail);
+  c.accurateRip = CreateAccurateRipDb();
+  c.accurateRip->SetServer(o.accurateRipServer);
   return c;
 }
 
@@ -59,6 +62,8 @@ int Run() {
   int code = 0;
   {
     Form1 form(CreateComponents(options));
+    form.SetRunOptions(
+        RunOptions{options.secure, options.verify, options.haveReadOffset, options.readOffset});
     if (!form.Load()) {
       code = 1;
     } else {

@@ -12,7 +12,10 @@ for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
 # The shipped build is 32-bit: its tests run under Debian's 32-bit Wine,
 # which installs beside wine64 by multiarch.
 have_pkg wine32:i386 || need+=(wine32:i386)
-[ ${#need[@]} -eq 0 ] && exit 0
+# libsndfile1 for whipper's accuraterip-checksum, unpacked below.
+have_pkg libsndfile1 || need+=(libsndfile1)
+oracle() { bash "$(dirname "$0")/get-ar-oracle.sh" "$(dirname "$0")/../../build/deps"; }
+[ ${#need[@]} -eq 0 ] && { oracle; exit 0; }
 
 if [ "$(id -u)" != 0 ]; then
   echo "Missing packages: ${need[*]}; run as root (or install them) and try again." >&2
@@ -25,3 +28,4 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+oracle

@@ -2,9 +2,13 @@
 // the chosen track lengths, and prints where each track starts.
 //
 //   discimage --out DIR/NAME.cue --tracks 5,12.5,180 [--seed N] [--split]
-//             [--pregap SECONDS]
+//             [--pregap SECONDS] [--drive-offset N] [--speed S] [--flaky A-B:K]
+//             [--random A-B]
 //
 // A length written as dSECONDS (--tracks 5,12.5,d30) makes a data track.
+// The drive options write NAME.drive beside the sheet, which makes the
+// reader treat the image as a drive with those faults; without them no
+// drive file is left behind.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "components/cdreader/drive_faults.h"
 #include "tools/discimage/image_plan.h"
 
 using namespace discimage;
@@ -23,7 +28,15 @@ int Usage(const char* why) {
                "discimage: %s\n"
                "usage: discimage --out DIR/NAME.cue --tracks S1,S2,... [--seed N] [--split]"
                " [--pregap SECONDS]\n"
-               "       a length dS is a data track of S seconds\n",
+               "                 [--drive-offset N] [--speed S] [--flaky A-B:K] [--random A-B]\n"
+               "       a length dS is a data track of S seconds\n"
+               "       drive options (repeat --flaky and --random) write NAME.drive beside the sheet:\n"
+               "         --drive-offset N  the drive returns at its sample p the disc's sample p - N\n"
+               "         --speed S         read speed, S x 176,400 bytes/s (e.g. 8x); 0 is full speed\n"
+               "         --flaky A-B:K     sectors A..B (LBA) read wrong on their first K reads\n"
+               "         --random A-B      sectors A..B read differently every time\n"
+               "       NAME.drive holds one setting a line ('#' starts a comment):\n"
+               "         offset N | speed Sx | flaky A[-B] K | random A[-B]\n",
                why);
   return 2;
 }
@@ -56,6 +69,20 @@ int main(int argc, char** argv) {
   uint32_t seed = 1;
   bool split = false;
   double pregap = 0;
+  cdr::DriveFaults faults;
+  bool driveFile = false;
+  auto driveSetting = [&](const char* key, const char* v) {
+    std::wstring why;
+    if (!v || !cdr::ParseDriveSetting(key, v, faults, why)) {
+      std::string w(why.begin(), why.end());
+      Usage((std::string("--") + (std::strcmp(key, "offset") == 0 ? "drive-offset" : key) + ": " +
+             (v ? w : "needs a value"))
+                .c_str());
+      return false;
+    }
+    driveFile = true;
+    return true;
+  };
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -78,6 +105,19 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       pregap = v ? std::strtod(v, &end) : -1;
       if (!v || *end || pregap < 0 || pregap > 60) return Usage("--pregap needs 0 to 60 seconds");
+    } else if (a == "--drive-offset") {
+      if (!driveSetting("offset", value())) return 2;
+    } else if (a == "--speed") {
+      if (!driveSetting("speed", value())) return 2;
+    } else if (a == "--flaky") {
+      // A-B:K on the command line is "A-B K" in the drive file.
+      const char* v = value();
+      std::string text = v ? v : "";
+      size_t colon = text.rfind(':');
+      if (colon != std::string::npos) text[colon] = ' ';
+      if (!driveSetting("flaky", v ? text.c_str() : nullptr)) return 2;
+    } else if (a == "--random") {
+      if (!driveSetting("random", value())) return 2;
     } else {
       return Usage(("unknown argument " + a).c_str());
     }
@@ -124,6 +164,15 @@ int main(int argc, char** argv) {
   FILE* c = std::fopen(out.c_str(), "wb");
   ok = ok && c && WriteAll(c, cue.data(), cue.size());
   if (c) ok = std::fclose(c) == 0 && ok;
+  std::string drivePath = dir + base + ".drive";
+  if (driveFile) {
+    std::string text = "# the drive that reads " + base + ".cue\n" + cdr::DriveFaultsText(faults);
+    FILE* d = ok ? std::fopen(drivePath.c_str(), "wb") : nullptr;
+    ok = ok && d && WriteAll(d, text.data(), text.size());
+    if (d) ok = std::fclose(d) == 0 && ok;
+  } else {
+    std::remove(drivePath.c_str());  // a drive file of an earlier image would still apply
+  }
   if (!ok) {
     std::fprintf(stderr, "discimage: cannot write the image: %s\n", std::strerror(errno));
     return 1;

@@ -115,8 +115,10 @@ TEST_F(Wavequill, BitRateMenuKeepsExactlyOneCheck) {
   ASSERT_TRUE(probe.Attach(form)) << Narrow(probe.error());
   std::vector<e2e::MenuItem> bar;
   ASSERT_TRUE(probe.Items(-1, bar)) << Narrow(probe.error());
-  ASSERT_EQ(bar.size(), 1u);
+  // "Options" follows "Bitrate".
+  ASSERT_EQ(bar.size(), 2u);
   EXPECT_EQ(bar[0].text, L"Bitrate");
+  EXPECT_EQ(bar[1].text, L"Options");
 
   const wchar_t* captions[] = {L"256 kbit", L"224 kbit", L"192 kbit", L"160 kbit", L"128 kbit",
                                L"112 kbit", L"096 kbit", L"080 kbit", L"064 kbit", L"056 kbit",

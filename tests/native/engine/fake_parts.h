@@ -50,6 +50,11 @@ class FakeReader final : public IdleReader {
   // Writes the WAV instead of wavBytes filler bytes (for the real encoder).
   std::function<void(const std::wstring& wavPath)> writeWav;
 
+  // Verified rips: the proof of each track's read, and the options set.
+  std::map<int, TrackProof> proofs;
+  std::vector<ReadOptions> readOptions;
+  bool haveToc = true;
+
   int16_t TrackCount() override { return 9; }
   int32_t TrackLength(int16_t) override { return 60000; }
   void BeginSession() override { calls.push_back(L"BeginSession"); }
@@ -61,15 +66,72 @@ class FakeReader final : public IdleReader {
     FakeWorld* w = &w_;
     for (int32_t p : s.progress) w_.Post([w, p] { SessionReadProgress(*w, p); });
     if (s.during) w_.Post(s.during);
-    if (s.end == ReadScript::Done) w_.Post([w] { SessionReadDone(*w); });
+    if (s.end == ReadScript::Done)
+      w_.Post([this, w, track] {
+        provenTrack_ = track;
+        SessionReadDone(*w);
+      });
     if (s.end == ReadScript::Error) w_.Post([w, s] { SessionReadError(*w, s.errorCode, s.errorMessage); });
     return s.status;
   }
   void AbortRead() override { calls.push_back(L"AbortRead"); }
   void EndSession() override { calls.push_back(L"EndSession"); }
+  bool SelectedToc(DiscToc& toc) override {
+    if (!haveToc) return false;
+    toc.trackStartLba = {0, 15000, 30000};
+    toc.leadOutLba = 45000;
+    return true;
+  }
+  void SetReadOptions(const ReadOptions& o) override { readOptions.push_back(o); }
+  // As the real reader: the last read that ended with ReadDone.
+  TrackProof LastTrackProof() override {
+    if (provenTrack_ < 1) return {};
+    TrackProof p = proofs[provenTrack_];
+    p.valid = true;
+    return p;
+  }
 
  private:
   FakeWorld& w_;
+  int provenTrack_ = 0;
+};
+
+// The AccurateRip database: answers each lookup with answer through the queue.
+class FakeArDb final : public AccurateRipDb {
+ public:
+  explicit FakeArDb(FakeWorld& w) : w_(w) {}
+  ArLookupResult answer;
+  int16_t beginStatus = 0;  // non-zero: refused, no event
+  bool answers = true;      // false: hangs until AbortLookup
+  Event during;             // queued before the answer
+  std::vector<std::wstring> calls;
+
+  void SetEvents(AccurateRipEvents*) override {}
+  void SetServer(const std::wstring& url) override { calls.push_back(L"SetServer " + url); }
+  int16_t BeginLookup(const DiscToc& toc) override {
+    calls.push_back(L"BeginLookup " + std::to_wstring(toc.trackStartLba.size()));
+    aborted_ = false;
+    if (beginStatus != 0) return beginStatus;
+    if (during) w_.Post(during);
+    FakeWorld* w = &w_;
+    if (answers) w_.Post([w] { SessionLookupDone(*w); });
+    return 0;
+  }
+  void AbortLookup() override {
+    calls.push_back(L"AbortLookup");
+    aborted_ = true;
+    FakeWorld* w = &w_;
+    w_.Post([w] { SessionLookupDone(*w); });
+  }
+  ArLookupResult Result() override {
+    if (beginStatus != 0) return ArLookupResult{ArLookupStatus::Failed, {}, {}, L"refused"};
+    if (aborted_) return ArLookupResult{ArLookupStatus::Aborted, {}, {}, {}};
+    return answer;
+  }
+
+ private:
+  FakeWorld& w_;
+  bool aborted_ = false;
 };
 
 class FakeEncoder final : public Mp3Encoder {

@@ -20,6 +20,8 @@ class World final : public FakeWorld, public SessionView, public SessionFiles {
   FakeReader reader{*this};
   FakeEncoder encoder{*this};
   FakeCddb cddb;
+  FakeArDb db{*this};
+  RipOptions options;
   std::vector<bool> selected = std::vector<bool>(9, false);
 
   std::deque<Event> queue;
@@ -50,6 +52,8 @@ class World final : public FakeWorld, public SessionView, public SessionFiles {
   CdReader& Reader() override { return reader; }
   Mp3Encoder& Encoder() override { return encoder; }
   CddbClient& Cddb() override { return cddb; }
+  RipOptions Options() override { return options; }
+  AccurateRipDb* AccurateRip() override { return &db; }
   int TrackListCount() override { return static_cast<int>(selected.size()); }
   bool TrackListSelected(int i) override { return selected.at(static_cast<size_t>(i)); }
   int TrackListSelectedCount() override {
@@ -319,6 +323,222 @@ TEST(SessionSteps, NothingSelectedOutsideASessionOrAZeroTotalShowNothing) {
   w.encoder.scripts[kWav1].during = [&] { seen = w.bars[2]; };
   w.Run();
   EXPECT_EQ(seen, 0.0f);
+}
+
+// ---- verified rips -----------------------------------------------------------
+
+TrackProof Proof(uint32_t v1, uint32_t v2) {
+  TrackProof p;
+  p.crc = 0x1234ABCD;
+  p.arV1 = v1;
+  p.arV2 = v2;
+  return p;
+}
+
+ArChunk Chunk(std::initializer_list<ArEntry> first) {
+  ArChunk c;
+  c.tracks.assign(first);
+  return c;
+}
+
+ArLookupResult Found(std::vector<ArChunk> chunks) {
+  return ArLookupResult{ArLookupStatus::Found, L"dBAR-009-0000abcd-0001abcd-7b0a1b09", std::move(chunks), {}};
+}
+
+const std::wstring kFound = L"AccurateRip: dBAR-009-0000abcd-0001abcd-7b0a1b09 found in the database";
+const std::wstring kRead1 = L"Reading Track  01,   03 Track(s) left",
+                   kEnc1 = L"Encoding Track 01,   03 Track(s) left";
+const std::wstring kRead2 = L"Reading Track  02,   02 Track(s) left",
+                   kEnc2 = L"Encoding Track 02,   02 Track(s) left";
+const std::wstring kRead3 = L"Reading Track  03,   01 Track(s) left",
+                   kEnc3 = L"Encoding Track 03,   01 Track(s) left";
+
+// Both checks off: not one line, call or file more than before, whatever
+// the database and the proofs hold; only the read offset reaches the reader.
+TEST(VerifiedSession, ChecksOffLeaveTheSessionAsItWas) {
+  World plain;
+  plain.Select({2, 5});
+  plain.Run();
+  World w;
+  w.Select({2, 5});
+  w.options.read.offsetSamples = 6;
+  w.db.answer = Found({Chunk({{}, {7, 0x11111111, 0}})});
+  w.reader.proofs[2] = Proof(0x11111111, 0x22222222);
+  w.Run();
+  EXPECT_EQ(w.log, plain.log);
+  EXPECT_EQ(w.lines, plain.lines);
+  EXPECT_EQ(w.reader.calls, plain.reader.calls);
+  EXPECT_EQ(w.encoder.calls, plain.encoder.calls);
+  EXPECT_EQ(w.files, plain.files);
+  EXPECT_TRUE(w.db.calls.empty());
+  ASSERT_EQ(w.reader.readOptions.size(), 1u);
+  EXPECT_EQ(w.reader.readOptions[0].offsetSamples, 6);
+  EXPECT_FALSE(w.reader.readOptions[0].secure);
+  ASSERT_EQ(plain.reader.readOptions.size(), 1u);
+  EXPECT_EQ(plain.reader.readOptions[0].offsetSamples, 0);
+}
+
+// One lookup before the first read; each track's verdict after its own
+// lines; a failed read is not judged on the track before's proof.
+TEST(VerifiedSession, VerdictsFollowEachTrackAndSumUp) {
+  World w;
+  w.Select({1, 2, 3});
+  w.options.verify = true;
+  bool lookedUpBeforeReading = false;
+  w.db.during = [&] { lookedUpBeforeReading = w.reader.calls == Lines{L"BeginSession"}; };
+  // Track 1 matches its v2 in two pressings; track 2 is held with other sums.
+  w.db.answer = Found(
+      {Chunk({{5, 0x0000BEEF, 0}, {9, 0xCAFEF00D, 0}}), Chunk({{3, 0x0000BEEF, 0}, {2, 0xCAFEF00D, 0}})});
+  w.reader.proofs[1] = Proof(0x00001111, 0x0000BEEF);
+  w.reader.proofs[2] = Proof(0xABCDEF01, 0x00C0FFEE);
+  w.reader.scripts[3] = ReadScript{0, 4044, {}, ReadScript::Error, 5, L"bad sector", {}};
+  w.Run();
+  EXPECT_TRUE(lookedUpBeforeReading);
+  EXPECT_EQ(w.db.calls, Lines{L"BeginLookup 3"});
+  EXPECT_EQ(
+      Middle(w.log),
+      (Lines{kFound, kRead1, kEnc1, L"Track 01: accurately ripped (confidence 8, AccurateRip v2 0000BEEF)",
+             kRead2, kEnc2, L"Track 02: not accurate (v1 ABCDEF01, v2 00C0FFEE; the database holds CAFEF00D)",
+             kRead3, L"Error code 5, bad sector", L"Track 03: not verified, the read did not end with audio",
+             L"1 of 3 tracks accurately ripped"}));
+  ExpectEnded(w);
+}
+
+// Secure reading: the reads' line and each suspicious position first, then
+// the verdict. A doubtful track still counts when the database agrees.
+TEST(VerifiedSession, SecureLinesMarkDoubtfulTracks) {
+  World w;
+  w.Select({1, 2, 3});
+  w.options.verify = true;
+  w.options.read.secure = true;
+  w.db.answer = Found({Chunk({{2, 0xAAAA0001, 0}, {2, 0xAAAA0002, 0}, {2, 0xAAAA0003, 0}})});
+  TrackProof p1 = Proof(0xAAAA0001, 0x1), p2 = Proof(0x2, 0x3), p3 = Proof(0x4, 0x5);
+  p1.secure = p2.secure = p3.secure = true;
+  p1.testCrc = p1.crc;
+  p2.testCrc = 0x0BADF00D;
+  p2.rereads = 16;
+  p2.suspiciousSamples = {44100 * 61 + 5, 44100 * 125};
+  p3.testCrc = 0x77777777;
+  p3.crc = 0x88888888;
+  p3.rereads = 2;
+  w.reader.proofs = {{1, p1}, {2, p2}, {3, p3}};
+  w.Run();
+  EXPECT_EQ(w.reader.readOptions.at(0).secure, true);
+  EXPECT_EQ(
+      Middle(w.log),
+      (Lines{
+          kFound, kRead1, kEnc1, L"Track 01: test CRC 1234ABCD, copy CRC 1234ABCD, OK",
+          L"Track 01: accurately ripped (confidence 2, AccurateRip v1 AAAA0001)", kRead2, kEnc2,
+          L"Track 02: test CRC 0BADF00D, copy CRC 1234ABCD, suspicious: 2 position(s) never read alike twice",
+          L"Track 02: suspicious position 1:01", L"Track 02: suspicious position 2:05",
+          L"Track 02: not accurate (v1 00000002, v2 00000003; the database holds AAAA0002)", kRead3, kEnc3,
+          L"Track 03: test CRC 77777777, copy CRC 88888888, OK after 2 re-read(s)",
+          L"Track 03: not accurate (v1 00000004, v2 00000005; the database holds AAAA0003)",
+          L"1 of 3 tracks accurately ripped"}));
+  // The doubtful track was encoded all the same.
+  EXPECT_EQ(w.files.count(L"C:\\out\\Track02.mp3"), 1u);
+
+  // Secure reading alone asks no database and sums nothing up.
+  World s;
+  s.Select({1});
+  s.options.read.secure = true;
+  s.reader.proofs[1] = p1;
+  s.Run();
+  EXPECT_TRUE(s.db.calls.empty());
+  EXPECT_EQ(Middle(s.log),
+            (Lines{L"Reading Track  01,   01 Track(s) left", L"Encoding Track 01,   01 Track(s) left",
+                   L"Track 01: test CRC 1234ABCD, copy CRC 1234ABCD, OK"}));
+}
+
+// No track matches at the set correction, but sector 450 does at a shift:
+// the log proposes the correction that would have matched.
+TEST(VerifiedSession, ShiftedSector450ProposesTheOffset) {
+  for (int32_t set : {0, 2, -10}) {
+    World w;
+    w.Select({1, 2});
+    w.options.verify = true;
+    w.options.read.offsetSamples = set;
+    w.db.answer = Found({Chunk({{4, 0x10, 0x450A}, {4, 0x20, 0x450B}})});
+    for (int t = 1; t <= 2; ++t) {
+      TrackProof p = Proof(0x99, 0x98);
+      p.frame450ByShift.assign(2 * kFrame450MaxShift + 1, 0x5555);
+      // The drive reads 6 samples late: shift 6 - set finds the database's sum.
+      p.frame450ByShift[static_cast<size_t>(6 - set + kFrame450MaxShift)] = t == 1 ? 0x450A : 0x450B;
+      w.reader.proofs[t] = p;
+    }
+    w.Run();
+    const Lines m = Middle(w.log);
+    ASSERT_GE(m.size(), 2u);
+    EXPECT_EQ(m[m.size() - 2], L"0 of 2 tracks accurately ripped") << set;
+    EXPECT_EQ(m.back(), L"the drive's read offset seems to be +6; set it in Options > Read offset") << set;
+  }
+  // One accurate track: the offset is right, nothing is proposed.
+  World w;
+  w.Select({1, 2});
+  w.options.verify = true;
+  w.db.answer = Found({Chunk({{4, 0x99, 0x450A}, {4, 0x20, 0x450B}})});
+  TrackProof p = Proof(0x99, 0x98);
+  p.frame450ByShift.assign(2 * kFrame450MaxShift + 1, 0x450B);
+  w.reader.proofs = {{1, p}, {2, p}};
+  w.Run();
+  EXPECT_EQ(Middle(w.log).back(), L"1 of 2 tracks accurately ripped");
+}
+
+// A disc the database lacks, a failed or refused lookup, a disc without a
+// TOC: each said once, and every track still ripped with its checksums.
+TEST(VerifiedSession, LookupOutcomes) {
+  struct Case {
+    ArLookupStatus status;
+    int16_t begin;
+    bool toc;
+    std::wstring discLine, trackLine;
+  } cases[] = {
+      {ArLookupStatus::NotFound, 0, true, L"AccurateRip: dBAR-x is not in the database",
+       L"Track 01: not in the AccurateRip database (v1 0000ABCD, v2 00001234)"},
+      {ArLookupStatus::Failed, 0, true, L"AccurateRip: the lookup failed: no answer within 10 s",
+       L"Track 01: not verified, the AccurateRip lookup failed (v1 0000ABCD, v2 00001234)"},
+      {ArLookupStatus::Failed, 3, true, L"AccurateRip: the lookup failed: refused",
+       L"Track 01: not verified, the AccurateRip lookup failed (v1 0000ABCD, v2 00001234)"},
+      {ArLookupStatus::Found, 0, false, L"AccurateRip: the disc's table of contents cannot be read",
+       L"Track 01: not verified, the AccurateRip lookup failed (v1 0000ABCD, v2 00001234)"},
+  };
+  for (const Case& c : cases) {
+    World w;
+    w.Select({1});
+    w.options.verify = true;
+    w.reader.haveToc = c.toc;
+    w.db.beginStatus = c.begin;
+    w.db.answer = ArLookupResult{c.status, L"dBAR-x", {}, L"no answer within 10 s"};
+    w.reader.proofs[1] = Proof(0xABCD, 0x1234);
+    w.Run();
+    EXPECT_EQ(Middle(w.log), (Lines{c.discLine, L"Reading Track  01,   01 Track(s) left",
+                                    L"Encoding Track 01,   01 Track(s) left", c.trackLine,
+                                    L"0 of 1 tracks accurately ripped"}));
+    EXPECT_EQ(w.files.count(kMp31), 1u);
+    ExpectEnded(w);
+  }
+}
+
+// ABORT while the database is asked: the lookup ends at once, nothing is
+// read, and its late answer changes nothing.
+TEST(VerifiedSession, AbortWhileLookingUp) {
+  World w;
+  w.Select({1, 2});
+  w.options.verify = true;
+  w.db.answers = false;
+  w.db.during = [&] {
+    EXPECT_EQ(w.status, L"Looking up the disc in the AccurateRip database");
+    SessionRequestAbort(w);
+  };
+  w.Run();
+  EXPECT_EQ(Middle(w.log), Lines{L"AccurateRip Lookup Aborted"});
+  EXPECT_EQ(w.db.calls, (Lines{L"BeginLookup 3", L"AbortLookup"}));
+  EXPECT_EQ(w.reader.calls, (Lines{L"BeginSession", L"AbortRead", L"EndSession"}));
+  ExpectEnded(w);
+  w.state.OperationDone = false;
+  ASSERT_FALSE(w.queue.empty());
+  while (!w.queue.empty()) w.Next();  // the aborted lookup's LookupDone
+  EXPECT_FALSE(w.state.OperationDone);
 }
 
 }  // namespace

@@ -55,3 +55,35 @@ TEST(CommandLine, ErrorsNameTheProblemAndShowUsage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, VerifiedRipOptionsForThisRun) {
+  CommandLineOptions d = ParseCommandLine({});
+  EXPECT_EQ(d.accurateRipServer, L"http://www.accuraterip.com/accuraterip");
+  EXPECT_FALSE(d.secure || d.verify || d.haveReadOffset);
+
+  CommandLineOptions o = ParseCommandLine({L"--read-offset", L"-6", L"--secure", L"--accuraterip-server",
+                                           L"http://127.0.0.1:9/ar", L"--verify"});
+  ASSERT_TRUE(o.error.empty()) << std::string(o.error.begin(), o.error.end());
+  EXPECT_TRUE(o.secure && o.verify && o.haveReadOffset);
+  EXPECT_EQ(o.readOffset, -6);
+  EXPECT_EQ(o.accurateRipServer, L"http://127.0.0.1:9/ar");
+  CommandLineOptions e = ParseCommandLine({L"--read-offset=+667"});
+  EXPECT_TRUE(e.haveReadOffset);
+  EXPECT_EQ(e.readOffset, 667);
+}
+
+TEST(CommandLine, ReadOffsetOutOfRangeOrNotANumberIsRefused) {
+  for (const wchar_t* bad : {L"3001", L"six", L"", L"-3001"}) {
+    CommandLineOptions o = ParseCommandLine({L"--read-offset", bad});
+    EXPECT_FALSE(o.error.empty()) << bad;
+    EXPECT_NE(o.error.find(L"--read-offset"), std::wstring::npos) << bad;
+    EXPECT_NE(o.error.find(L"Usage:"), std::wstring::npos) << bad;
+  }
+  // Flags take no value: what follows is the next option.
+  CommandLineOptions f = ParseCommandLine({L"--secure", L"--verify=1"});
+  EXPECT_NE(f.error.find(L"Unknown option: --verify=1"), std::wstring::npos);
+}
+
+}  // namespace

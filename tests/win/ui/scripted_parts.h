@@ -56,6 +56,8 @@ struct ScriptedReader : CdReader {
   void EndSession() override {}
   std::wstring LastError() override { return last; }
   bool SelectedToc(DiscToc&) override { return false; }
+  void SetReadOptions(const ReadOptions&) override {}
+  TrackProof LastTrackProof() override { return {}; }
 };
 
 struct IdleEncoder : Mp3Encoder {
