@@ -76,7 +76,7 @@ DWORD WINAPI ReadThread(void* p) {
       [&](int32_t pm) {
         if (pacer.ShouldPost(pm, MonotonicMs())) PostProgress(hub, id, pm);
       },
-      &proof);
+      job->spec.options.secure || job->spec.options.checksums ? &proof : nullptr);
   // The session measures and encodes the file as soon as it hears of it.
   job->wav->Close();
   job->device.reset();

@@ -33,6 +33,8 @@ struct ReadOptions {
   int32_t offsetSamples = 0;
   // A test read and a copy read, compared; chunks that differ are read again.
   bool secure = false;
+  // AccurateRip checksums in the proof; a plain rip does not pay for them.
+  bool checksums = false;
 };
 
 // What a finished read proved about the audio it wrote, for verification.

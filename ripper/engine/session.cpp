@@ -286,7 +286,9 @@ void RunSession(SessionHost& host, SessionView& view, SessionFiles& files) {
   g_reports.clear();
   // Always set, so that an offset applies to plain rips too and a host
   // that asks for nothing gets the reader's defaults back.
-  host.Reader().SetReadOptions(g_options.read);
+  ReadOptions read = g_options.read;
+  read.checksums = g_options.verify;
+  host.Reader().SetReadOptions(read);
   host.Reader().BeginSession();
   st.SelectedTotal = static_cast<int16_t>(host.TrackListSelectedCount());
   st.SelectedOrdinal = 0;

@@ -374,6 +374,7 @@ TEST(VerifiedSession, ChecksOffLeaveTheSessionAsItWas) {
   ASSERT_EQ(w.reader.readOptions.size(), 1u);
   EXPECT_EQ(w.reader.readOptions[0].offsetSamples, 6);
   EXPECT_FALSE(w.reader.readOptions[0].secure);
+  EXPECT_FALSE(w.reader.readOptions[0].checksums);  // a plain rip pays for no checksums
   ASSERT_EQ(plain.reader.readOptions.size(), 1u);
   EXPECT_EQ(plain.reader.readOptions[0].offsetSamples, 0);
 }
@@ -394,6 +395,7 @@ TEST(VerifiedSession, VerdictsFollowEachTrackAndSumUp) {
   w.reader.scripts[3] = ReadScript{0, 4044, {}, ReadScript::Error, 5, L"bad sector", {}};
   w.Run();
   EXPECT_TRUE(lookedUpBeforeReading);
+  EXPECT_TRUE(w.reader.readOptions.at(0).checksums);
   EXPECT_EQ(w.db.calls, Lines{L"BeginLookup 3"});
   EXPECT_EQ(
       Middle(w.log),

@@ -41,6 +41,7 @@ class FaultyDrive : public ::testing::Test {
     ReadOptions o;
     o.offsetSamples = correction;
     o.secure = secure;
+    o.checksums = true;
     reader->SetReadOptions(o);
     rec.events.clear();
     std::wstring wav = dir.File(L"Track.wav");
