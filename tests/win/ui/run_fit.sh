@@ -30,7 +30,8 @@ logfont() {
 import struct, sys
 face, pt, dpi = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 name = face.encode("utf-16-le")[:62].ljust(64, b"\0")
-lf = struct.pack("<lllllBBBBBBBB", -round(pt * dpi / 72), 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0) + name
+# Wine keeps these at 96 DPI and scales them to the DPI in use.
+lf = struct.pack("<lllllBBBBBBBB", -round(pt * 96 / 72), 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0) + name
 print(lf.hex())
 PY
 }
