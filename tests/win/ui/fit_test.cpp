@@ -15,7 +15,9 @@
 
 #include "ripper/engine/form2.h"
 #include "ripper/engine/session_lines.h"
+#include "ripper/engine/twips.h"
 #include "ripper/ui/about_box.h"
+#include "ripper/ui/cddbui_ids.h"
 #include "ripper/ui/form1.h"
 #include "ripper/ui/form1_ids.h"
 #include "ripper/ui/form4.h"
@@ -136,7 +138,7 @@ class FitTest : public ::testing::Test {
   void Measure(const std::string& window, HWND c) {
     const std::wstring cls = ClassOf(c);
     const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
-    const int dpi = DpiOf(c);
+    const int dpi = dpiOverride ? dpiOverride : DpiOf(c);
     auto px = [dpi](int at96) { return MulDiv(at96, dpi, 96); };
     RECT rc{};
     GetClientRect(c, &rc);
@@ -303,6 +305,7 @@ class FitTest : public ::testing::Test {
   }
 
   std::vector<std::wstring> messages;
+  int dpiOverride = 0;  // the DPI a window was told it moved to
   std::unique_ptr<Form1> form;
   std::vector<Fit> fits;
   std::vector<std::string> windows;
@@ -363,6 +366,91 @@ TEST_F(FitTest, EveryTextOfEveryWindowIsWhole) {
   Report();
   for (const Fit& f : fits) EXPECT_TRUE(f.whole) << f.where << " \"" << f.text << "\" needs " << f.need << " px, has " << f.room;
   EXPECT_TRUE(messages.empty());
+}
+
+// What the system sends when a window is dragged to a screen of another
+// scaling: the new DPI and where the window should go.
+void MoveToDpi(HWND w, int dpi) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  const int old = DpiOf(w);
+  RECT want{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, old), r.top + MulDiv(r.bottom - r.top, dpi, old)};
+  SendMessageW(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&want));
+}
+
+RECT InParent(HWND c) {
+  RECT r{};
+  GetWindowRect(c, &r);
+  MapWindowPoints(nullptr, GetParent(c), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+int FontHeight(HWND c) {
+  LOGFONTW lf{};
+  GetObjectW(FontOf(c), sizeof lf, &lf);
+  return lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+}
+
+TEST_F(FitTest, AMoveToAScreenOfAnotherDpiLaysEveryWindowOutAtIt) {
+  Form1Components c;
+  c.reader = std::make_unique<FitReader>();
+  c.encoder = std::make_unique<IdleEncoder>();
+  c.cddb = std::make_unique<ScriptedCddb>();
+  form = std::make_unique<Form1>(std::move(c));
+  ASSERT_TRUE(form->Load());
+  form->Show();
+  const int was = DpiOf(form->Hwnd()), now = was * 2;
+  dpiOverride = now;
+  auto px = [now](int twips) { return TwipsToPixels(twips, now); };
+  const int fontWas = FontHeight(form->Control(kIdList1));
+
+  MoveToDpi(form->Hwnd(), now);
+  RECT list1 = InParent(form->Control(kIdList1));
+  EXPECT_EQ(list1.left, px(120));
+  EXPECT_EQ(list1.top, px(240));
+  RECT frame2 = InParent(form->Control(kIdFrame2));
+  EXPECT_EQ(frame2.top, 0);
+  EXPECT_GE(frame2.left, px(4200));
+  RECT client{};
+  GetClientRect(form->Hwnd(), &client);
+  EXPECT_GE(client.right, px(8145));
+  EXPECT_GE(client.bottom, px(5685));
+  EXPECT_NEAR(FontHeight(form->Control(kIdList1)), fontWas * 2, 1);
+  EXPECT_NEAR(FontHeight(form->Control(kIdCommand6)), fontWas * 2, 1);
+  MeasureWindow("main at " + std::to_string(now), form->Hwnd());
+
+  ASSERT_TRUE(Form2Window() != nullptr);
+  Form2Show();
+  Form2SetStatus(ReadingTrackStatus(3, 1));
+  MoveToDpi(Form2Window(), now);
+  RECT status = InParent(FindWindowExW(Form2Window(), nullptr, L"Edit", nullptr));
+  EXPECT_EQ(status.left, px(120));
+  EXPECT_EQ(status.top, px(1680));
+  HWND frame5 = FindWindowExW(Form2Window(), nullptr, L"Button", L"All Tracks");
+  ASSERT_NE(frame5, nullptr);
+  RECT bar = InParent(GetWindow(frame5, GW_CHILD));
+  EXPECT_EQ(bar.left, px(75));
+  EXPECT_EQ(bar.right - bar.left, px(3495));
+  EXPECT_NEAR(FontHeight(frame5), fontWas * 2, 1);
+  MeasureWindow("progress at " + std::to_string(now), Form2Window());
+  Form2Unload();
+
+  EXPECT_TRUE(WithModal([&] { ClickButton(form->Control(kIdCommand3)); }, Form4Window,
+                        [&](HWND d) {
+                          MoveToDpi(d, now);
+                          RECT text = InParent(GetDlgItem(d, kIdForm4Text1));
+                          EXPECT_EQ(text.left, px(240));
+                          EXPECT_EQ(text.right - text.left, px(3255));
+                          RECT dc{};
+                          GetClientRect(d, &dc);
+                          EXPECT_GE(dc.right, px(3765));
+                          EXPECT_NEAR(FontHeight(GetDlgItem(d, kIdForm4Command1)), fontWas * 2, 1);
+                          MeasureWindow("make directory at " + std::to_string(now), d);
+                          EndDialog(d, IDCANCEL);
+                        },
+                        Form4Unload));
+  Report();
+  for (const Fit& f : fits) EXPECT_TRUE(f.whole) << f.where << " \"" << f.text << "\"";
 }
 
 }  // namespace
