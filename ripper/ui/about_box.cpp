@@ -116,7 +116,7 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       // Line1: two grey separators above the contact line.
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(dlg, &ps);
-      const int dpi = WindowDpi(dlg);
+      const int dpi = code_dialog::Dpi(dlg);
       HPEN grey = CreatePen(PS_SOLID, 1, RGB(128, 128, 128));
       HGDIOBJ old = SelectObject(dc, grey);
       for (int y : {3780, 3810}) {

@@ -15,6 +15,7 @@ struct Placed {
   int left, top, width, height;  // twips
 };
 struct DialogLayout {
+  int dpi = 0;  // the DPI it was last laid out at
   int widthTwips = 0, heightTwips = 0;
   std::vector<Placed> controls;
 };
@@ -44,14 +45,14 @@ void SizeAndCentre(HWND dlg, int widthTwips, int heightTwips) {
   DialogLayout& l = g_layouts[dlg];
   l.widthTwips = widthTwips;
   l.heightTwips = heightTwips;
-  const int dpi = WindowDpi(dlg);
+  const int dpi = Dpi(dlg);
   SetClientSize(dlg, TwipsToPixels(widthTwips, dpi), TwipsToPixels(heightTwips, dpi));
   CentreOnMonitor(dlg);
 }
 
 HWND AddControl(HWND dlg, int id, const wchar_t* cls, const wchar_t* text, DWORD style, int left, int top,
                 int width, int height, DWORD exStyle) {
-  const int dpi = WindowDpi(dlg);
+  const int dpi = Dpi(dlg);
   HWND c =
       CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, TwipsToPixels(left, dpi),
                       TwipsToPixels(top, dpi), TwipsToPixels(width, dpi), TwipsToPixels(height, dpi), dlg,
@@ -69,7 +70,7 @@ void Place(HWND dlg) {
   auto it = g_layouts.find(dlg);
   if (it == g_layouts.end()) return;
   const DialogLayout& l = it->second;
-  const int dpi = WindowDpi(dlg);
+  const int dpi = Dpi(dlg);
   HFONT font = MessageFont(dpi);
   for (const Placed& p : l.controls) {
     SetWindowPos(p.control, nullptr, TwipsToPixels(p.left, dpi), TwipsToPixels(p.top, dpi),
@@ -88,13 +89,20 @@ void Layout(HWND dlg) {
   CentreOnMonitor(dlg);
 }
 
-void OnDpiChanged(HWND dlg, int, const RECT& suggested) {
+void OnDpiChanged(HWND dlg, int dpi, const RECT& suggested) {
+  g_layouts[dlg].dpi = dpi;
   SetWindowPos(dlg, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   Place(dlg);
 }
 
 void Forget(HWND dlg) { g_layouts.erase(dlg); }
+
+int Dpi(HWND dlg) {
+  DialogLayout& l = g_layouts[dlg];
+  if (!l.dpi) l.dpi = WindowDpi(dlg);
+  return l.dpi;
+}
 
 void EndIfUp(HWND& slot, INT_PTR result) {
   if (!slot) return;

@@ -26,6 +26,8 @@ HWND AddControl(HWND dlg, int id, const wchar_t* cls, const wchar_t* text, DWORD
 void Layout(HWND dlg);
 void OnDpiChanged(HWND dlg, int dpi, const RECT& suggested);
 void Forget(HWND dlg);
+// The DPI the dialog is laid out at.
+int Dpi(HWND dlg);
 
 // A dialog procedure around handler that lets no exception unwind into
 // the dialog manager, and that keeps the layout whole at every DPI.

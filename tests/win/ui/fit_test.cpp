@@ -399,7 +399,9 @@ TEST_F(FitTest, AMoveToAScreenOfAnotherDpiLaysEveryWindowOutAtIt) {
   form = std::make_unique<Form1>(std::move(c));
   ASSERT_TRUE(form->Load());
   form->Show();
-  const int was = DpiOf(form->Hwnd()), now = was * 2;
+  // Another scaling whose window still fits the bed's screen.
+  const int was = DpiOf(form->Hwnd()), now = was > 96 ? 96 : 144;
+  auto scaled = [&](int height) { return MulDiv(height, now, was); };
   dpiOverride = now;
   auto px = [now](int twips) { return TwipsToPixels(twips, now); };
   const int fontWas = FontHeight(form->Control(kIdList1));
@@ -415,8 +417,8 @@ TEST_F(FitTest, AMoveToAScreenOfAnotherDpiLaysEveryWindowOutAtIt) {
   GetClientRect(form->Hwnd(), &client);
   EXPECT_GE(client.right, px(8145));
   EXPECT_GE(client.bottom, px(5685));
-  EXPECT_NEAR(FontHeight(form->Control(kIdList1)), fontWas * 2, 1);
-  EXPECT_NEAR(FontHeight(form->Control(kIdCommand6)), fontWas * 2, 1);
+  EXPECT_NEAR(FontHeight(form->Control(kIdList1)), scaled(fontWas), 1);
+  EXPECT_NEAR(FontHeight(form->Control(kIdCommand6)), scaled(fontWas), 1);
   MeasureWindow("main at " + std::to_string(now), form->Hwnd());
 
   ASSERT_TRUE(Form2Window() != nullptr);
@@ -431,7 +433,7 @@ TEST_F(FitTest, AMoveToAScreenOfAnotherDpiLaysEveryWindowOutAtIt) {
   RECT bar = InParent(GetWindow(frame5, GW_CHILD));
   EXPECT_EQ(bar.left, px(75));
   EXPECT_EQ(bar.right - bar.left, px(3495));
-  EXPECT_NEAR(FontHeight(frame5), fontWas * 2, 1);
+  EXPECT_NEAR(FontHeight(frame5), scaled(fontWas), 1);
   MeasureWindow("progress at " + std::to_string(now), Form2Window());
   Form2Unload();
 
@@ -444,7 +446,7 @@ TEST_F(FitTest, AMoveToAScreenOfAnotherDpiLaysEveryWindowOutAtIt) {
                           RECT dc{};
                           GetClientRect(d, &dc);
                           EXPECT_GE(dc.right, px(3765));
-                          EXPECT_NEAR(FontHeight(GetDlgItem(d, kIdForm4Command1)), fontWas * 2, 1);
+                          EXPECT_NEAR(FontHeight(GetDlgItem(d, kIdForm4Command1)), scaled(fontWas), 1);
                           MeasureWindow("make directory at " + std::to_string(now), d);
                           EndDialog(d, IDCANCEL);
                         },
