@@ -30,26 +30,31 @@ else
 fi
 
 # X window of a top-level window by its exact title.
-xwin() { xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+xwin() { timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
 shoot() {  # X window, file
+  xdotool windowraise "$1"
+  sleep 0.3
   xwd -id "$1" -silent | convert xwd:- "$2"
   echo "screenshot: $2"
 }
-# A click at a point of a window's client area given in twips; the frame
-# Wine draws is the X window's border around the client area.
-click() {  # X window, client width in twips, client height in twips, x, y, [repeat]
-  local w h bx cy
+# A click at a point of a window's client area given in twips from its
+# left (or, for x < 0, from its right) edge. The X window holds the frame
+# Wine draws; the client area may be wider than the design where a caption
+# needed room, so right-hand buttons are found from the right.
+click() {  # X window, client height in twips, x, y, [repeat]
+  local w h bx cy x
   eval "$(xwininfo -id "$1" | awk '/Width:/ {print "w=" $2} /Height:/ {print "h=" $2}')"
-  bx=$(( (w - $(px "$2")) / 2 ))
-  cy=$(( h - $(px "$3") - bx ))
-  xdotool mousemove --window "$1" $(( bx + $(px "$4") )) $(( cy + $(px "$5") )) click --repeat "${6:-1}" --delay 120 1
+  bx=$(( (3 * dpi + 48) / 96 ))
+  cy=$(( h - $(px "$2") - bx ))
+  if [ "$3" -lt 0 ]; then x=$(( w - bx - $(px $(( -$3 ))) )); else x=$(( bx + $(px "$3") )); fi
+  xdotool mousemove --window "$1" "$x" $(( cy + $(px "$4") )) click --repeat "${5:-1}" --delay 120 1
 }
 # The newest open menu: an unnamed X window of its own (xwd -root draws it black).
 menu_window() {
   xwininfo -root -children | awk '/\(has no name\)/ {print $1}' | while read -r id; do
-    g=$(xwininfo -id "$id" | awk '/Map State/ {m=$3} /Width/ {w=$2} /Height/ {h=$2} END {print m, w, h}')
+    g=$(xwininfo -id "$id" 2>/dev/null | awk '/Map State/ {m=$3} /Width/ {w=$2} /Height/ {h=$2} END {print m, w, h}')
     set -- $g
-    [ "$1" = IsViewable ] && [ "$3" -gt 60 ] && [ "$2" -lt 600 ] && echo "$id"
+    [ $# = 3 ] && [ "$1" = IsViewable ] && [ "$3" -gt 60 ] && [ "$2" -lt 600 ] && echo "$id"
   done | tail -1
 }
 
@@ -59,40 +64,43 @@ wine "$bin/discimage.exe" --out 'C:\wq-shots\demo.cue' --tracks 245,187,302,62,2
 wine "$bin/wavequill.exe" --disc-image 'C:\wq-shots\demo.cue' >/dev/null 2>&1 &
 main=$(xwin 'wavequill v[0-9.]*')
 [ -n "$main" ] || { echo "screenshots: no main window" >&2; exit 1; }
-sleep 1
+sleep 3
 # The disc image is the first drive: a double click lists its tracks, then
 # the first three tracks are chosen.
-click "$main" 8145 5685 4520 330 2
-sleep 1
-click "$main" 8145 5685 600 300
+click "$main" 5685 4520 330 2
+sleep 1.5
+click "$main" 5685 600 300
 xdotool key Down space Down space
 sleep 0.5
 shoot "$main" "$out/main-window.png"
 
-click "$main" 8145 5685 $((4200 + 2880 + 427)) $((2160 + 2160 + 127))
+click "$main" 5685 -$((8145 - 4200 - 2880 - 427)) $((2160 + 2160 + 127))
 d=$(xwin 'Make Directory')
+[ -n "$d" ] || { echo "screenshots: Make Directory did not open" >&2; exit 1; }
 sleep 0.5
 shoot "$d" "$out/make-directory.png"
-click "$d" 3765 1035 $((2280 + 607)) $((600 + 187))
+click "$d" 1035 -$((3765 - 2280 - 607)) $((600 + 187))
 
-click "$main" 8145 5685 $((5640 + 487)) $((5160 + 187))
+click "$main" 5685 $((5640 + 487)) $((5160 + 187))
 d=$(xwin 'About wavequill')
+[ -n "$d" ] || { echo "screenshots: the About box did not open" >&2; exit 1; }
 sleep 0.5
 shoot "$d" "$out/about.png"
-click "$d" 5790 5340 $((4440 + 630)) $((4920 + 172))
+click "$d" 5340 -$((5790 - 4440 - 630)) $((4920 + 172))
 
 # The Bitrate menu: its title sits at the left end of the menu bar.
 eval "$(xwininfo -id "$main" | awk '/Width:/ {print "w=" $2} /Height:/ {print "h=" $2}')"
-bx=$(( (w - $(px 8145)) / 2 ))
+bx=$(( (3 * dpi + 48) / 96 ))
 xdotool mousemove --window "$main" $(( bx + 20 )) $(( h - $(px 5685) - bx - 8 )) click 1
 sleep 0.7
-m=$(menu_window)
+m=$(menu_window || true)
 [ -n "$m" ] && shoot "$m" "$out/bitrate-menu.png"
 xdotool key Escape Escape
 sleep 0.3
 
-click "$main" 8145 5685 $((4440 + 487)) $((5160 + 187))
+click "$main" 5685 $((4440 + 487)) $((5160 + 187))
 p=$(xwin 'Ripping and Encoding')
+[ -n "$p" ] || { echo "screenshots: no progress window" >&2; exit 1; }
 sleep 2.5
 shoot "$p" "$out/progress-window.png"
 
