@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -57,7 +58,7 @@ SIZE NeededSize(HWND c, int dpi) {
     need.cx = sz.cx + 2 * Px(10, dpi);  // the caption sits inside the frame's line
   } else if (button) {
     need.cx = sz.cx + 2 * Px(6, dpi);   // border and focus rectangle
-    need.cy = tm.tmHeight + Px(5, dpi);
+    need.cy = std::max(int(tm.tmHeight), int(sz.cy)) + 2 * Px(2, dpi);
   } else if (drawn.find_first_of(L"\r\n") == std::wstring::npos && drawn.find(L' ') == std::wstring::npos) {
     need.cx = sz.cx + 1;
   } else {
