@@ -78,7 +78,13 @@ void Place(HWND dlg) {
     SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   const SIZE grown = FitChildren(dlg, dpi);
-  SetClientSize(dlg, TwipsToPixels(l.widthTwips, dpi) + grown.cx, TwipsToPixels(l.heightTwips, dpi) + grown.cy);
+  // A dialog sized by its own code keeps that size, grown by what its
+  // captions needed.
+  RECT client{};
+  GetClientRect(dlg, &client);
+  const int width = l.widthTwips ? TwipsToPixels(l.widthTwips, dpi) : int(client.right);
+  const int height = l.heightTwips ? TwipsToPixels(l.heightTwips, dpi) : int(client.bottom);
+  SetClientSize(dlg, width + grown.cx, height + grown.cy);
   InvalidateRect(dlg, nullptr, TRUE);
 }
 
