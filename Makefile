@@ -5,7 +5,7 @@ DEPS  := $(ROOT)/build/deps
 BED   := $(ROOT)/tests/bed/winebed.sh
 JOBS  ?= $(shell nproc)
 
-.PHONY: all deps lame native win64 win32 test test-native test-win run bench release clean
+.PHONY: all deps lame native win64 win32 test test-native test-win run bench release screenshots clean
 
 all: win64
 
@@ -39,6 +39,11 @@ run: win64
 
 bench: native win64 win32
 	@bash tests/bench/run.sh
+
+# Pictures of every window under Xvfb (build/screenshots/); renews the
+# README's pictures in docs/. DPI=144 for a look at another scaling.
+screenshots: win64
+	@bash tools/build/screenshots.sh $(or $(DPI),96)
 
 release: win32
 	@bash tools/build/make-release.sh

@@ -1,5 +1,6 @@
 #include "ripper/engine/form2.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "ripper/engine/form2_ids.h"
@@ -43,6 +44,8 @@ Form2 g_form;
 // Shape1 sits at 75 twips in its frame, the other two at 80.
 const Rect kBarRects[3] = {{75, 190, 3495, 135}, {80, 190, 3495, 135}, {80, 190, 3495, 135}};
 const Rect kFrameRects[3] = {{120, 120, 3615, 375}, {120, 600, 3615, 375}, {120, 1080, 3615, 375}};
+const Rect kCommand1Rect{1320, 4320, 1215, 375}, kText1Rect{120, 1680, 3615, 285},
+    kList1Rect{120, 2040, 3615, 2205};
 const wchar_t* const kFrameTexts[3] = {L"All Tracks", L"This Track", L"Encoding"};
 
 int Px(int twips) { return TwipsToPixels(twips, g_form.dpi); }
@@ -94,6 +97,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return CallWindowProcW(g_groupBoxProc, hwnd, msg, wp, lp);
 }
 
+void Layout();
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
@@ -107,6 +112,15 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case WM_DPICHANGED:
+      if (g_form.wnd == hwnd) {
+        const RECT& r = *DpiSuggestedRect(lp);
+        SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        g_form.dpi = HIWORD(wp);
+        Layout();
+      }
+      return 0;
     case DM_GETDEFID:
       return MAKELRESULT(kCommand1Id, DC_HASDEFID);
     case WM_CLOSE:
@@ -151,6 +165,29 @@ HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DW
   return h;
 }
 
+// Every control at its twips position at the window's DPI, in the font of
+// that DPI; a caption that does not fit grows its control and the window.
+void Layout() {
+  HWND w = g_form.wnd;
+  g_form.font = MessageFont(g_form.dpi);
+  auto place = [](HWND h, const Rect& r) {
+    if (!h) return;
+    SetWindowPos(h, nullptr, Px(r.left), Px(r.top), Px(r.width), Px(r.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(g_form.font), FALSE);
+  };
+  for (int k = 0; k < 3; ++k) {
+    place(g_form.frames[k], kFrameRects[k]);
+    place(g_form.bars[k], kBarRects[k]);
+    g_form.barPixels[k] = std::min(BarPixels(g_form.barTwips[k]), Px(kBarRects[k].width));
+  }
+  place(g_form.command1, kCommand1Rect);
+  place(g_form.text1, kText1Rect);
+  place(g_form.list1, kList1Rect);
+  const SIZE grown = FitChildren(w, g_form.dpi);
+  SetClientSize(w, Px(kClientWidth) + grown.cx, Px(kClientHeight) + grown.cy);
+  InvalidateRect(w, nullptr, TRUE);
+}
+
 void CreateControls() {
   HWND w = g_form.wnd;
   // Created in tab order: Frame5, Frame4, Command1, Text1, Frame1, List1.
@@ -168,12 +205,15 @@ void CreateControls() {
   frame(0);
   frame(1);
   g_form.command1 =
-      Child(w, L"BUTTON", L"ABORT", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, {1320, 4320, 1215, 375}, kCommand1Id);
+      Child(w, L"BUTTON", L"ABORT", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, kCommand1Rect, kCommand1Id);
   g_form.text1 = Child(w, L"EDIT", L"", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE,
-                       {120, 1680, 3615, 285}, kText1Id);
+                       kText1Rect, kText1Id);
   frame(2);
-  g_form.list1 = Child(w, L"LISTBOX", L"", WS_VSCROLL | LBS_NOINTEGRALHEIGHT | WS_TABSTOP, WS_EX_CLIENTEDGE,
-                       {120, 2040, 3615, 2205}, kList1Id);
+  g_form.list1 = Child(w, L"LISTBOX", L"", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | WS_TABSTOP, WS_EX_CLIENTEDGE,
+                       kList1Rect, kList1Id);
+  // The status line and the session's lines can always be read whole.
+  ShowWholeInTooltip(g_form.text1);
+  KeepEntriesWhole(g_form.list1);
   for (int k = 0; k < 3; ++k) Form2SetBarWidth(k + 1, 0.0f);
 }
 
@@ -188,13 +228,10 @@ bool Form2Load(SessionHost& host) {
   if (!w) return false;
   g_form.wnd = w;
   SetPumpDialog(w);
-  g_form.dpi = ScreenDpi();
-  g_form.font = MessageFont();
-  RECT r{0, 0, Px(kClientWidth), Px(kClientHeight)};
-  AdjustWindowRectEx(&r, kStyle, FALSE, 0);
-  SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  g_form.dpi = WindowDpi(w);
+  g_form.font = MessageFont(g_form.dpi);
   CreateControls();
+  Layout();
   return true;
 }
 

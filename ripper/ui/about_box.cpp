@@ -77,18 +77,6 @@ void DrawImage1(const DRAWITEMSTRUCT* di) {
   DeleteDC(src);
 }
 
-// A label that sizes itself to its text, at twips (left, top).
-void AutoSize(HWND label, int maxWidthPx) {
-  const std::wstring text = WindowText(label);
-  HDC dc = GetDC(label);
-  HGDIOBJ old = SelectObject(dc, MessageFont());
-  RECT r = {0, 0, maxWidthPx, 0};
-  DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-  SelectObject(dc, old);
-  ReleaseDC(label, dc);
-  SetWindowPos(label, nullptr, 0, 0, r.right + 1, r.bottom, SWP_NOMOVE | SWP_NOZORDER);
-}
-
 bool StartProgram(const std::wstring& path) {
   std::wstring cmd = L"\"" + path + L"\"";
   STARTUPINFOW si{};
@@ -109,12 +97,12 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       g_about = dlg;
       SetWindowTextW(dlg, (std::wstring(L"About ") + kAppTitle).c_str());
       code_dialog::SizeAndCentre(dlg, 5790, 5340);
-      const int dpi = ScreenDpi();
       code_dialog::AddControl(dlg, kIdAboutImage1, L"STATIC", L"", SS_OWNERDRAW, 120, 160, 1500, 4665);
+      // Label1 takes the room above the separators: its lines break inside
+      // that width at any font, and the layout grows the box if they need more.
       HWND label1 = code_dialog::AddControl(dlg, kIdAboutLabel1, L"STATIC", L"App Info",
-                                            SS_LEFT | SS_NOPREFIX, 1800, 240, 3855, 300);
+                                            SS_LEFT | SS_NOPREFIX, 1800, 240, 3855, 3480);
       SetWindowTextW(label1, AboutLabelText().c_str());
-      AutoSize(label1, TwipsToPixels(3855, dpi));
       // The project has no public contact address: no mail link rather
       // than one to a placeholder.
       HWND ok = code_dialog::AddControl(dlg, IDOK, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
@@ -128,7 +116,7 @@ INT_PTR Handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       // Line1: two grey separators above the contact line.
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(dlg, &ps);
-      const int dpi = ScreenDpi();
+      const int dpi = code_dialog::Dpi(dlg);
       HPEN grey = CreatePen(PS_SOLID, 1, RGB(128, 128, 128));
       HGDIOBJ old = SelectObject(dc, grey);
       for (int y : {3780, 3810}) {

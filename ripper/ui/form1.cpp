@@ -61,37 +61,22 @@ bool Form1::Load() {
   };
   RegisterFormClass(WQ_FORM1_CLASS, WndProc, IDC_ARROW, icon(SM_CXICON, SM_CYICON),
                     icon(SM_CXSMICON, SM_CYSMICON));
-  dpi_ = ScreenDpi();
   yellow_ = CreateSolidBrush(kLightYellow);
-  font_ = MessageFont();
 
   HMENU bar = CreateBitRateMenu();
-  RECT rc = {0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
-  AdjustWindowRectEx(&rc, kWindowStyle, TRUE, 0);
-  int w = rc.right - rc.left, h = rc.bottom - rc.top;
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int x = work.left + (work.right - work.left - w) / 2;
-  int y = work.top + (work.bottom - work.top - h) / 2;
-
-  hwnd_ = CreateWindowExW(0, WQ_FORM1_CLASS, L"X", kWindowStyle, x, y, w, h, nullptr, bar, inst, this);
+  hwnd_ = CreateWindowExW(0, WQ_FORM1_CLASS, L"X", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                          TwipsToPixels(kClientWidthTwips, ScreenDpi()),
+                          TwipsToPixels(kClientHeightTwips, ScreenDpi()), nullptr, bar, inst, this);
   if (!hwnd_) {
     ShowUserMessage(nullptr, L"The main window cannot be created.");
     return false;
   }
-  // The menu may wrap or the frame differ from what was asked: fix the
-  // client area to its design size.
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  int dw = TwipsToPixels(kClientWidthTwips, dpi_) - client.right;
-  int dh = TwipsToPixels(kClientHeightTwips, dpi_) - client.bottom;
-  if (dw || dh) {
-    w += dw;
-    h += dh;
-    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2,
-                 work.top + (work.bottom - work.top - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  // Twips convert at the DPI of the screen the window is on.
+  dpi_ = WindowDpi(hwnd_);
+  font_ = MessageFont(dpi_);
   CreateControls();
+  Layout();
+  CentreOnMonitor(hwnd_);
   if (!FormLoad()) {
     // Ends at once: no unload handler, no window left.
     HWND gone = hwnd_;
@@ -122,6 +107,7 @@ HMENU Form1::CreateBitRateMenu() {
 
 HWND Form1::AddControl(int id, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int cl,
                        int ct, int left, int top, int width, int height) {
+  placed_.push_back({id, cl + left, ct + top, width, height});
   int x = TwipsToPixels(cl + left, dpi_), y = TwipsToPixels(ct + top, dpi_);
   int w = TwipsToPixels(width, dpi_), h = TwipsToPixels(height, dpi_);
   HWND c =
@@ -136,7 +122,7 @@ void Form1::CreateControls() {
   const DWORD frame = BS_GROUPBOX;
   const DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
   const DWORD edit = ES_AUTOHSCROLL | WS_TABSTOP;
-  const DWORD list = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+  const DWORD list = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
   const int f1x = 0, f1y = 0, f2x = 4200, f2y = 0, f3x = 4200, f3y = 2160, f4x = 4200, f4y = 4800;
 
   AddControl(kIdFrame1, L"BUTTON", L"CD tracks", frame, 0, 0, 0, f1x, f1y, 4095, 5655);
@@ -155,6 +141,7 @@ void Form1::CreateControls() {
   r.right = r.left + TwipsToPixels(1575, dpi_);
   r.bottom = r.top + TwipsToPixels(315, dpi_);
   HWND drive1 = drive_list::Create(hwnd_, kIdDrive1, r, yellow_);
+  placed_.push_back({kIdDrive1, f3x + 120, f3y + 360, 1575, 315});
   SendMessageW(drive1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
   r.left = TwipsToPixels(f3x + 120, dpi_);
@@ -162,6 +149,7 @@ void Form1::CreateControls() {
   r.right = r.left + TwipsToPixels(3615, dpi_);
   r.bottom = r.top + TwipsToPixels(1215, dpi_);
   HWND dir1 = folder_list::Create(hwnd_, kIdDir1, r);
+  placed_.push_back({kIdDir1, f3x + 120, f3y + 840, 3615, 1215});
   SendMessageW(dir1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
   AddControl(kIdText2, L"EDIT", L"Track", edit, WS_EX_CLIENTEDGE, f3x, f3y, 1800, 360, 1935, 315);
@@ -174,7 +162,23 @@ void Form1::CreateControls() {
   AddControl(kIdCommand2, L"BUTTON", L"About", button, 0, 0, 0, 5640, 5160, 975, 375);
   AddControl(kIdCommand7, L"BUTTON", L"Use CDDB", button, 0, f1x, f1y, 2400, 5160, 1575, 375);
 
-  // Owner-drawn items were measured before they had a font.
+  // Long entries and the drive's description (a disc image's whole path)
+  // can always be read whole.
+  KeepEntriesWhole(Control(kIdList1));
+  KeepEntriesWhole(Control(kIdList2));
+  ShowWholeInTooltip(Control(kIdText1));
+}
+
+void Form1::Layout() {
+  font_ = MessageFont(dpi_);
+  for (const Placed& p : placed_) {
+    HWND c = Control(p.id);
+    SetWindowPos(c, nullptr, TwipsToPixels(p.left, dpi_), TwipsToPixels(p.top, dpi_),
+                 TwipsToPixels(p.width, dpi_), TwipsToPixels(p.height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  }
+  // Owner-drawn items were measured before they had this font.
+  HWND drive1 = Control(kIdDrive1), dir1 = Control(kIdDir1);
   HDC dc = GetDC(hwnd_);
   HGDIOBJ old = SelectObject(dc, font_);
   TEXTMETRICW tm{};
@@ -187,6 +191,17 @@ void Form1::CreateControls() {
   // The closed field plus its border comes to the design height.
   int field = TwipsToPixels(315, dpi_) - 2 * GetSystemMetrics(SM_CYEDGE) - 2;
   SendMessageW(drive1, CB_SETITEMHEIGHT, WPARAM(-1), field > itemH ? field : itemH);
+  const SIZE grown = FitChildren(hwnd_, dpi_);
+  SetClientSize(hwnd_, TwipsToPixels(kClientWidthTwips, dpi_) + grown.cx,
+                TwipsToPixels(kClientHeightTwips, dpi_) + grown.cy);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Form1::OnDpiChanged(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  Layout();
 }
 
 LRESULT CALLBACK Form1::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -228,6 +243,9 @@ LRESULT Form1::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (di->CtlID == kIdDir1) folder_list::Draw(di, yellow_);
       return TRUE;
     }
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wp), *DpiSuggestedRect(lp));
+      return 0;
     case WM_CLOSE:
       Unload();
       DestroyWindow(hwnd_);

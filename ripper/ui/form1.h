@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ripper/engine/session_host.h"
 #include "ripper/ui/options_menu.h"
@@ -70,6 +71,10 @@ class Form1 final : public SessionHost,
   HWND AddControl(int id, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
                   int containerLeft, int containerTop, int left, int top, int width, int height);
   HMENU CreateBitRateMenu();
+  // Places every control at its twips position at dpi_, in the font of
+  // that DPI, grows what does not fit and sizes the window around it.
+  void Layout();
+  void OnDpiChanged(int dpi, const RECT& suggested);
 
   bool FormLoad();
   bool InitDevices();
@@ -98,6 +103,10 @@ class Form1 final : public SessionHost,
   HFONT font_ = nullptr;
   HBRUSH yellow_ = nullptr;
   int dpi_ = 96;
+  struct Placed {
+    int id, left, top, width, height;  // twips in the window's client area
+  };
+  std::vector<Placed> placed_;
   std::wstring lastDriveRoot_;
   OptionsMenu options_;
   int16_t chosenDrive_ = 1;  // the drive the reader has selected

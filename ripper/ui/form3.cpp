@@ -15,7 +15,11 @@ LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       // The lookup that the box stands for is bounded by its own time-out;
       // closing the box would only leave nothing on the screen.
       return 0;
+    case WM_DPICHANGED:
+      code_dialog::OnDpiChanged(w, HIWORD(wp), *DpiSuggestedRect(lp));
+      return 0;
     case WM_NCDESTROY:
+      code_dialog::Forget(w);
       if (g_form3 == w) g_form3 = nullptr;
       break;
   }
@@ -35,6 +39,7 @@ bool Form3Show() {
   code_dialog::AddControl(w, kIdForm3Label1, L"STATIC",
                           L"Connecting To CDDB, Please wait, this can take some time.", SS_CENTER, 120, 360,
                           4935, 375);
+  code_dialog::Layout(w);
   ShowWindow(w, SW_SHOWNORMAL);
   UpdateWindow(w);
   return true;

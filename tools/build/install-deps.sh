@@ -7,7 +7,7 @@ need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 pkgs=(cmake ninja-build make g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
       clang-14 libclang-rt-14-dev googletest wine64 xvfb x11-apps xdotool imagemagick
-      lame ffmpeg mpg123 zip dpkg-dev python3 binutils-mingw-w64-i686)
+      lame ffmpeg mpg123 zip dpkg-dev python3 binutils-mingw-w64-i686 fonts-dejavu-core)
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
 # The shipped build is 32-bit: its tests run under Debian's 32-bit Wine,
 # which installs beside wine64 by multiarch.
