@@ -84,4 +84,6 @@ bool ShowReadOffsetDialog(HWND owner, const std::wstring& driveName, int32_t& of
   return true;
 }
 
+HWND ReadOffsetDialogWindow() { return g_dialog; }
+
 void ReadOffsetDialogUnload() { code_dialog::EndIfUp(g_dialog, IDCANCEL); }

@@ -15,5 +15,6 @@ constexpr int kIdReadOffsetHint = 1303;
 // Modal. True with offset set when the user pressed OK on a valid number;
 // a refused number is told and the dialog stays.
 bool ShowReadOffsetDialog(HWND owner, const std::wstring& driveName, int32_t& offset);
+HWND ReadOffsetDialogWindow();  // nullptr while not up
 // Ends the dialog as Cancel when it is up (main window unload).
 void ReadOffsetDialogUnload();

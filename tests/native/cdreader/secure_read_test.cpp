@@ -157,7 +157,9 @@ TEST(ReadOffset, DriveOffsetIsUndoneByTheSameCorrection) {
       }
       Ripped right = Read(*drive, disc, t, d, false);
       EXPECT_TRUE(right.audio == want) << d << " track " << t;
-      if (t == 2) EXPECT_TRUE(right.audio == disc.Shifted(2, 0)) << d;
+      if (t == 2) {
+        EXPECT_TRUE(right.audio == disc.Shifted(2, 0)) << d;
+      }
       Ripped late = Read(*drive, disc, t, 0, false);
       EXPECT_TRUE(late.audio == disc.Shifted(t, -d)) << d << " track " << t;
     }
@@ -217,7 +219,9 @@ TEST(SecureRead, ReportsEachUnrecoverableStretchWhereItStarts) {
     for (size_t p = 0; p < clean.size() / 4; ++p) {
       int64_t sector = (int64_t(40) * 588 + int64_t(p) + c) / 588;
       bool bad = (sector >= 50 && sector < 53) || sector == 70 || (sector >= 100 && sector < 107);
-      if (!bad) ASSERT_EQ(std::memcmp(&r.audio[p * 4], &clean[p * 4], 4), 0) << c << " sample " << p;
+      if (!bad) {
+        ASSERT_EQ(std::memcmp(&r.audio[p * 4], &clean[p * 4], 4), 0) << c << " sample " << p;
+      }
     }
   }
   // A stretch starting before the track is named by the track's first sample.

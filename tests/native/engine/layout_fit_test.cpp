@@ -86,8 +86,12 @@ TEST(GrowToFit, TheLeftColumnPushesTheRightOneAlongAndSeveralNeedsAddUp) {
   EXPECT_EQ(b[kFrame4].top, 321);
   EXPECT_EQ(b[kFrame3].bottom, 314);
   for (const FitBox& x : b) {
-    if (x.needWidth) EXPECT_GE(x.right - x.left, x.needWidth);
-    if (x.needHeight) EXPECT_GE(x.bottom - x.top, x.needHeight);
+    if (x.needWidth) {
+      EXPECT_GE(x.right - x.left, x.needWidth);
+    }
+    if (x.needHeight) {
+      EXPECT_GE(x.bottom - x.top, x.needHeight);
+    }
   }
 }
 

@@ -21,6 +21,8 @@
 #include "ripper/ui/form1.h"
 #include "ripper/ui/form1_ids.h"
 #include "ripper/ui/form4.h"
+#include "ripper/ui/options_menu.h"
+#include "ripper/ui/read_offset_dialog.h"
 #include "tests/win/ui/scripted_parts.h"
 
 namespace {
@@ -363,6 +365,13 @@ TEST_F(FitTest, EveryTextOfEveryWindowIsWhole) {
                           EndDialog(d, IDOK);
                         },
                         AboutBoxUnload));
+  EXPECT_TRUE(WithModal([&] { SendMessageW(form->Hwnd(), WM_COMMAND, MAKEWPARAM(kMenuReadOffset, 0), 0); },
+                        ReadOffsetDialogWindow,
+                        [&](HWND d) {
+                          MeasureWindow("read offset", d);
+                          EndDialog(d, IDCANCEL);
+                        },
+                        ReadOffsetDialogUnload));
   Report();
   for (const Fit& f : fits) EXPECT_TRUE(f.whole) << f.where << " \"" << f.text << "\" needs " << f.need << " px, has " << f.room;
   EXPECT_TRUE(messages.empty());
