@@ -22,6 +22,7 @@ std::string Oracle() {
   return env && *env ? env : WQ_AR_ORACLE_DEFAULT;
 }
 
+#ifndef _WIN32
 std::string Shell(const std::string& cmd) {
   std::string out;
   FILE* p = popen(cmd.c_str(), "r");
@@ -38,6 +39,7 @@ std::string Hex(uint32_t v) {
   std::snprintf(buf, sizeof buf, "%08X", static_cast<unsigned>(v));
   return buf;
 }
+#endif
 
 std::vector<uint8_t> Noise(size_t frames, uint32_t seed) {
   std::mt19937 rng(seed);
@@ -104,6 +106,10 @@ struct Case {
   int track, total;
 };
 
+// The oracle and python are Linux programs: the Windows builds leave these
+// comparisons to the native run, and their own arithmetic is checked against
+// the oracle's answers by the verified-rip end-to-end test.
+#ifndef _WIN32
 TEST_F(TrackChecksumsTest, V1AndV2MatchTheOracleAtEveryPlaceOnTheDisc) {
   const Case cases[] = {
       {"middle track", 20 * 588, 2, 3},
@@ -129,6 +135,8 @@ TEST_F(TrackChecksumsTest, V1AndV2MatchTheOracleAtEveryPlaceOnTheDisc) {
   }
 }
 
+#endif
+
 // Every frame of a last track shorter than the skip is left out. The
 // reference tool subtracts the skip from the length unsigned and so counts
 // the whole track instead; a CD track is at least 4 s long, so real discs
@@ -143,6 +151,7 @@ TEST_F(TrackChecksumsTest, LastTrackShorterThanItsSkipCountsNothing) {
   EXPECT_EQ(oneTrack.V2(), 0u);
 }
 
+#ifndef _WIN32
 TEST_F(TrackChecksumsTest, LoudSamplesCarryIntoTheHighWordOfV2) {
   // All bits set: every product's high word is non-zero, so a v2 that drops
   // it (or equals v1) shows.
@@ -169,6 +178,8 @@ TEST_F(TrackChecksumsTest, Crc32IsZlibs) {
   for (uint8_t b : pcm) bytewise = ar::Crc32(bytewise, &b, 1);
   EXPECT_EQ(Hex(bytewise), zlib);
 }
+
+#endif
 
 uint32_t Frame450Direct(const std::vector<uint8_t>& pcm, int64_t shift) {
   uint64_t sum = 0;
