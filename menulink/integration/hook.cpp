@@ -66,7 +66,7 @@ extern "C" LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam) 
 
 extern "C" HHOOK WINAPI GTHook(HHOOK hook) {
   sharedData.hookHandle = hook;
-  sharedData.featureDisabled = 0;
+  if (sharedState) sharedState->featureDisabled = 0;
   return hook;
 }
 
@@ -91,7 +91,7 @@ int32_t CheckHookedWindow(HWND hwnd) {
   // subclassed, or each activation would release again and tell the
   // controller once more.
   if (!processState || !appTable || processState->stopHooking || currentSubclass ||
-      sharedData.featureDisabled)
+      FeatureDisabled())
     return 0;
   if (!IsCandidateWindow(hwnd)) return 0;
   char fullPath[kModulePathSize];

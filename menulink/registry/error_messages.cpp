@@ -61,9 +61,9 @@ void InitMessageCapture() {
 int LoadLocalString(int32_t base, int32_t language, char* buf, int bufSize) {
   if (bufSize <= 0) return 0;
   buf[0] = '\0';
-  HINSTANCE module = GetModuleHandleA("MENULINK.DLL");
-  if (!module) module = MenulinkModule();
-  int n = LoadStringA(module, (UINT)StringId(base, language), buf, bufSize);
+  // The handle DllMain received: the library is menulink.dll or
+  // menulink64.dll, and a process may hold another copy of either name.
+  int n = LoadStringA(MenulinkModule(), (UINT)StringId(base, language), buf, bufSize);
   if (n <= 0) buf[0] = '\0';
   return n > 0 ? n : 0;
 }

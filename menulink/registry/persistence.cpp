@@ -29,7 +29,7 @@ void DeleteNumberedValues(HKEY key) {
 
 void WriteEnabledRecords(HKEY key) {
   if (!appTable) return;
-  int32_t used = sharedData.appCount;
+  int32_t used = sharedState->appCount;
   if (used > MAX_APPS) used = MAX_APPS;
   int k = 0;
   for (int32_t i = 0; i < used; ++i) {

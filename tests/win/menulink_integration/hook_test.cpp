@@ -364,7 +364,7 @@ TEST_F(HookTest, DisablingReleasesAndActivationBringsTheItemsBack) {
 
 TEST(FeatureSwitch, LastOfThreeReleasesTellsTheControllerOnce) {
   ASSERT_NE(Internals(), nullptr);
-  SharedSection* shared = Internals()->shared;
+  SharedState* shared = Internals()->shared;
   ASSERT_EQ(shared->hookedWindowCount, 0) << "windows of earlier cases are still subclassed";
   Controller controller(true);
   ASSERT_TRUE(controller.Started());

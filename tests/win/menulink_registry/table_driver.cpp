@@ -200,7 +200,7 @@ int Run(const std::vector<std::string>& a) {
     Dump();
   else if (c == "shared")
     std::printf("shared %d %d %d %s\n", (int)ml->shared->appCount, (int)ml->shared->hookedWindowCount,
-                (int)ml->shared->featureDisabled, ml->shared->moduleHandle ? "module" : "nomodule");
+                (int)ml->shared->featureDisabled, ml->section->moduleHandle ? "module" : "nomodule");
   else if (c == "setdisabled")
     ml->shared->featureDisabled = num(1);
   else if (c == "append")
