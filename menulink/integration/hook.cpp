@@ -39,6 +39,12 @@ bool IsExcludedWordPro(const char* path) {
   return excluded;
 }
 
+bool IsOwnProcessWindow(HWND hwnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  return pid == GetCurrentProcessId();
+}
+
 }  // namespace
 
 void WindowModulePath(HWND hwnd, char* path, DWORD size) {
@@ -58,7 +64,12 @@ void WindowModuleName(HWND hwnd, char* name, DWORD size) {
 extern "C" LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code >= 0 && lParam) {
     const auto* cwp = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (cwp->hwnd && (cwp->message == WM_CREATE || cwp->message == WM_ACTIVATEAPP) && !GetParent(cwp->hwnd))
+    // A call for a window of another process (Windows runs the other
+    // width's hook calls on the installer's thread) is passed on: read
+    // from here, that window's module handle would name a module of this
+    // process, and its window procedure cannot be replaced from here.
+    if (cwp->hwnd && (cwp->message == WM_CREATE || cwp->message == WM_ACTIVATEAPP) && !GetParent(cwp->hwnd) &&
+        IsOwnProcessWindow(cwp->hwnd))
       CheckHookedWindow(cwp->hwnd);
   }
   return CallNextHookEx(sharedData.hookHandle, code, wParam, lParam);
