@@ -77,7 +77,12 @@ void ShowErrorMessage(HWND owner, int32_t id, ...) {
   char format[256];
   char text[256];
   LoadLocalString(IDS_ERROR_CAPTION, language, caption, sizeof caption);
-  LoadLocalString(id, language, format, sizeof format);
+  // A text not translated yet is shown in English rather than empty.
+  if (LoadLocalString(id, language, format, sizeof format) == 0 && language != kLangEnglish) {
+    language = kLangEnglish;
+    LoadLocalString(IDS_ERROR_CAPTION, language, caption, sizeof caption);
+    LoadLocalString(id, language, format, sizeof format);
+  }
 
   va_list args;
   va_start(args, id);

@@ -60,3 +60,6 @@ constexpr DWORD kTableWaitMs = 5000;
 // Class name of the controller's window, told by WM_CLOSE when the last
 // window is released while the feature is off.
 constexpr const char* kControllerClass = "Korvane.Glyphtap32";
+
+// Held by a running menulink64host.exe.
+constexpr const char* kWideHostMutex = "Glyphtap64HostMutex";
