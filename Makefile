@@ -40,7 +40,7 @@ run: win64
 bench: native win64 win32
 	@bash tests/bench/run.sh
 
-release: win32
+release: win32 win64
 	@bash tools/build/make-release.sh
 
 clean:
