@@ -68,8 +68,10 @@ extern "C" LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam) 
     // width's hook calls on the installer's thread) is passed on: read
     // from here, that window's module handle would name a module of this
     // process, and its window procedure cannot be replaced from here.
-    if (cwp->hwnd && (cwp->message == WM_CREATE || cwp->message == WM_ACTIVATEAPP) && !GetParent(cwp->hwnd) &&
-        IsOwnProcessWindow(cwp->hwnd))
+    static const UINT checkMessage = RegisterWindowMessageA(kWideHostCheckMessage);
+    const bool look = cwp->message == WM_CREATE || cwp->message == WM_ACTIVATEAPP ||
+                      (checkMessage && cwp->message == checkMessage);
+    if (cwp->hwnd && look && !GetParent(cwp->hwnd) && IsOwnProcessWindow(cwp->hwnd))
       CheckHookedWindow(cwp->hwnd);
   }
   return CallNextHookEx(sharedData.hookHandle, code, wParam, lParam);

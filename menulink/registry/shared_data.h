@@ -63,3 +63,7 @@ constexpr const char* kControllerClass = "Korvane.Glyphtap32";
 
 // Held by a running menulink64host.exe.
 constexpr const char* kWideHostMutex = "Glyphtap64HostMutex";
+// Registered message the host sends to the windows of a thread it has just
+// hooked: the hook looks at the window as at its activation, since the
+// window was created before the hook was there.
+constexpr const char* kWideHostCheckMessage = "Glyphtap64HostCheck";
