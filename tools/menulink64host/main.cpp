@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
   gtHook(own);
   Rescan();
 
-  DWORD start = GetTickCount();
+  DWORD start = GetTickCount(), lastScan = start;
   bool windowSeen = false;
   for (;;) {
     DWORD r = MsgWaitForMultipleObjects(1, &owner, FALSE, kCheckMs, QS_ALLINPUT);
@@ -164,7 +164,11 @@ int main(int argc, char** argv) {
       windowSeen = true;
     else if (windowSeen || GetTickCount() - start > kWindowGraceMs)
       break;  // the controller closed its window: the feature is off
-    Rescan();
+    // Not at every message: each look opens every 32-bit process anew.
+    if (GetTickCount() - lastScan >= kCheckMs) {
+      Rescan();
+      lastScan = GetTickCount();
+    }
   }
   UnhookAll();
   UnhookWindowsHookEx(own);
