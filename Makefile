@@ -45,7 +45,7 @@ bench: native win64 win32
 screenshots: win64
 	@bash tools/build/screenshots.sh $(or $(DPI),96)
 
-release: win32
+release: win32 win64
 	@bash tools/build/make-release.sh
 
 clean:

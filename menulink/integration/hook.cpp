@@ -39,6 +39,12 @@ bool IsExcludedWordPro(const char* path) {
   return excluded;
 }
 
+bool IsOwnProcessWindow(HWND hwnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  return pid == GetCurrentProcessId();
+}
+
 }  // namespace
 
 void WindowModulePath(HWND hwnd, char* path, DWORD size) {
@@ -58,15 +64,71 @@ void WindowModuleName(HWND hwnd, char* name, DWORD size) {
 extern "C" LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code >= 0 && lParam) {
     const auto* cwp = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (cwp->hwnd && (cwp->message == WM_CREATE || cwp->message == WM_ACTIVATEAPP) && !GetParent(cwp->hwnd))
+    // A call for a window of another process (Windows runs the other
+    // width's hook calls on the installer's thread) is passed on: read
+    // from here, that window's module handle would name a module of this
+    // process, and its window procedure cannot be replaced from here.
+    static const UINT checkMessage = RegisterWindowMessageA(kWideHostCheckMessage);
+    const bool look = cwp->message == WM_CREATE || cwp->message == WM_ACTIVATEAPP ||
+                      (checkMessage && cwp->message == checkMessage);
+    if (cwp->hwnd && look && !GetParent(cwp->hwnd) && IsOwnProcessWindow(cwp->hwnd))
       CheckHookedWindow(cwp->hwnd);
   }
   return CallNextHookEx(sharedData.hookHandle, code, wParam, lParam);
 }
 
+namespace {
+
+constexpr char kWideHostName[] = "menulink64host.exe";
+
+// The 64-bit library is installed by its own host process: a 32-bit
+// process cannot install a 64-bit hook. Started from the 32-bit GTHook on
+// 64-bit Windows unless a host runs already (it holds the named mutex).
+void StartWideHost() {
+#ifndef _WIN64
+  BOOL wow64 = FALSE;
+  if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return;
+  if (HANDLE running = OpenMutexA(SYNCHRONIZE, FALSE, kWideHostMutex)) {
+    CloseHandle(running);
+    return;
+  }
+  char folder[MAX_PATH] = {};
+#ifdef MENULINK_TEST_BUILD
+  // The test library lies in a folder without the host: tests name one.
+  DWORD n = GetEnvironmentVariableA("MENULINK_HOST_DIR", folder, sizeof folder);
+  if (n == 0 || n >= sizeof folder) return;
+  if (folder[n - 1] != '\\' && n + 1 < sizeof folder) lstrcatA(folder, "\\");
+#else
+  DWORD n = GetModuleFileNameA(MenulinkModule(), folder, sizeof folder);
+  if (n == 0 || n >= sizeof folder) return;
+  char* slash = std::strrchr(folder, '\\');
+  if (slash) slash[1] = '\0';
+#endif
+  char command[MAX_PATH + 64];
+  wsprintfA(command, "\"%s%s\" %lu", folder, kWideHostName, GetCurrentProcessId());
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return;
+  }
+  // Told once per controller process; 32-bit applications are served on.
+  static bool told = false;
+  if (!told) {
+    told = true;
+    ShowErrorMessage(nullptr, IDS_ERR_WIDE_HOST, kWideHostName);
+  }
+#endif
+}
+
+}  // namespace
+
 extern "C" HHOOK WINAPI GTHook(HHOOK hook) {
+  if (hook) StartWideHost();
   sharedData.hookHandle = hook;
-  sharedData.featureDisabled = 0;
+  if (sharedState) sharedState->featureDisabled = 0;
   return hook;
 }
 
@@ -91,7 +153,7 @@ int32_t CheckHookedWindow(HWND hwnd) {
   // subclassed, or each activation would release again and tell the
   // controller once more.
   if (!processState || !appTable || processState->stopHooking || currentSubclass ||
-      sharedData.featureDisabled)
+      FeatureDisabled())
     return 0;
   if (!IsCandidateWindow(hwnd)) return 0;
   char fullPath[kModulePathSize];

@@ -107,8 +107,11 @@ void FreeRecord() {
 // One subclassed window fewer; the last one while the feature is off tells
 // the controller that the hook may go.
 void CountOut() {
-  LONG remaining = InterlockedDecrement(&sharedData.hookedWindowCount);
-  if (sharedData.featureDisabled && remaining == 0) {
+  if (!sharedState) return;
+  // The decrement that reaches 0 happens in one process only, whichever
+  // width it has: one WM_CLOSE in all.
+  int32_t remaining = HookedWindowCount().fetch_sub(1) - 1;
+  if (FeatureDisabled() && remaining == 0) {
     if (HWND controller = FindWindowA(kControllerClass, nullptr)) PostMessageA(controller, WM_CLOSE, 0, 0);
   }
 }
@@ -215,7 +218,7 @@ void SubclassWindow(HWND hwnd, const char* moduleName) {
   // and released at the next message.
   rec->appIndex = index;
   if (index >= 0 && !AppTableSetRunning(index)) ReportMemoryConflict();
-  InterlockedIncrement(&sharedData.hookedWindowCount);
+  if (sharedState) HookedWindowCount().fetch_add(1);
 }
 
 void UnsubclassWindow(HWND hwnd, bool closing) {
@@ -271,7 +274,7 @@ LRESULT CALLBACK SubclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
   int32_t unicode = rec->unicode;
 
   if (processState && !processState->acquireBusy &&
-      (sharedData.featureDisabled || !AppTableIsEnabled(rec->appIndex))) {
+      (FeatureDisabled() || !AppTableIsEnabled(rec->appIndex))) {
     RemoveItems(rec);
     UnsubclassWindow(hwnd, false);
     return PassOn(old, unicode, hwnd, msg, wParam, lParam);

@@ -14,7 +14,7 @@
 #include "menulink/registry/string_ids.h"
 
 DWORD AppTableLock() {
-  if (!tableMutex || !appTable) return WAIT_FAILED;
+  if (!tableMutex || !appTable || !sharedState) return WAIT_FAILED;
   DWORD r = WaitForSingleObject(tableMutex, kTableWaitMs);
   // An abandoned wait owns the mutex: give it back, or it would stay owned
   // by a thread that no longer waits for it and every other process would
@@ -47,7 +47,7 @@ class TableGuard {
 };
 
 int32_t UsedSlots() {
-  int32_t n = sharedData.appCount;
+  int32_t n = sharedState->appCount;
   return n < 0 ? 0 : (n > MAX_APPS ? MAX_APPS : n);
 }
 
@@ -88,22 +88,31 @@ int32_t ChangeSlot(int32_t index, Change change) {
 
 }  // namespace
 
+namespace {
+
+// Called with the lock held and a free slot at appCount.
+void AppendRecordLocked(const char* recordText) {
+  AppRecord& rec = appTable[UsedSlots()];
+  ParseRecordText(recordText ? recordText : "", rec);
+  sharedState->appCount = UsedSlots() + 1;
+}
+
+}  // namespace
+
 int32_t AppTableAppendRecord(const char* recordText) {
-  if (sharedData.appCount >= MAX_APPS) {
+  if (!sharedState || sharedState->appCount >= MAX_APPS) {
     ReportMemoryConflict();
     return 0;
   }
   TableGuard guard;
   if (!guard.owned()) return 0;
   // Another process may have filled the table since the test above.
-  if (sharedData.appCount >= MAX_APPS) {
+  if (sharedState->appCount >= MAX_APPS) {
     guard.Release();
     ReportMemoryConflict();
     return 0;
   }
-  AppRecord& rec = appTable[UsedSlots()];
-  ParseRecordText(recordText ? recordText : "", rec);
-  sharedData.appCount = UsedSlots() + 1;
+  AppendRecordLocked(recordText);
   return 1;
 }
 
@@ -146,7 +155,7 @@ int32_t AppTableAdd(HWND hwnd, const char* module, const char* path) {
   CopyBounded(rec.title, sizeof rec.title, title);
   rec.enabled = 0;
   rec.running = running;
-  if (slot == used) sharedData.appCount = used + 1;
+  if (slot == used) sharedState->appCount = used + 1;
   return slot;
 }
 
@@ -220,20 +229,42 @@ int32_t AppTableIsEnabled(int32_t index) {
 }
 
 int32_t AppTableLoadFromRegistry() {
-  sharedData.moduleHandle = GetModuleHandleA("MENULINK.DLL");
+  // The decision and the load are made under the mutex, so that of two
+  // libraries (one per width) arriving together exactly one reads the
+  // registry, and neither serves a half-filled table. Once set, the flag
+  // stays set while the block lives: a later library reads it without
+  // waiting, so that it loads even while another process holds the table.
+  if (!sharedState) return 0;
+  if (std::atomic_ref<int32_t>(sharedState->tableLoaded).load()) return 1;
+  TableGuard guard;
+  if (!guard.owned()) return 0;
+  if (sharedState->tableLoaded) return 1;
+  // A fresh table, or what a load that failed left behind: start empty.
+  std::memset(appTable, 0, kAppTableBytes);
+  sharedState->appCount = 0;
+  bool full = false;
   HKEY key = nullptr;
-  if (!RegistryOpenKey(HKEY_CURRENT_USER, kDirectKey, &key)) return 1;
-  for (int n = 1;; ++n) {
-    char name[16];
-    wsprintfA(name, "App_%d", n);
-    char text[kRecordTextSize];
-    if (!RegistryReadString(key, name, text, sizeof text)) break;
-    if (!AppTableAppendRecord(text)) {
-      RegistryCloseKey(key);
-      return 0;
+  if (RegistryOpenKey(HKEY_CURRENT_USER, kDirectKey, &key)) {
+    for (int n = 1;; ++n) {
+      char name[16];
+      wsprintfA(name, "App_%d", n);
+      char text[kRecordTextSize];
+      if (!RegistryReadString(key, name, text, sizeof text)) break;
+      if (UsedSlots() >= MAX_APPS) {
+        full = true;
+        break;
+      }
+      AppendRecordLocked(text);
     }
+    RegistryCloseKey(key);
   }
-  RegistryCloseKey(key);
+  if (full) {
+    // Not loaded: the next library to attach tries again.
+    guard.Release();
+    ReportMemoryConflict();
+    return 0;
+  }
+  std::atomic_ref<int32_t>(sharedState->tableLoaded).store(1);
   return 1;
 }
 

@@ -61,9 +61,9 @@ void InitMessageCapture() {
 int LoadLocalString(int32_t base, int32_t language, char* buf, int bufSize) {
   if (bufSize <= 0) return 0;
   buf[0] = '\0';
-  HINSTANCE module = GetModuleHandleA("MENULINK.DLL");
-  if (!module) module = MenulinkModule();
-  int n = LoadStringA(module, (UINT)StringId(base, language), buf, bufSize);
+  // The handle DllMain received: the library is menulink.dll or
+  // menulink64.dll, and a process may hold another copy of either name.
+  int n = LoadStringA(MenulinkModule(), (UINT)StringId(base, language), buf, bufSize);
   if (n <= 0) buf[0] = '\0';
   return n > 0 ? n : 0;
 }
@@ -77,7 +77,12 @@ void ShowErrorMessage(HWND owner, int32_t id, ...) {
   char format[256];
   char text[256];
   LoadLocalString(IDS_ERROR_CAPTION, language, caption, sizeof caption);
-  LoadLocalString(id, language, format, sizeof format);
+  // A text not translated yet is shown in English rather than empty.
+  if (LoadLocalString(id, language, format, sizeof format) == 0 && language != kLangEnglish) {
+    language = kLangEnglish;
+    LoadLocalString(IDS_ERROR_CAPTION, language, caption, sizeof caption);
+    LoadLocalString(id, language, format, sizeof format);
+  }
 
   va_list args;
   va_start(args, id);

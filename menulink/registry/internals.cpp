@@ -11,9 +11,9 @@ int32_t InstallPathAdapter(const char* name, char* buf, DWORD size) {
 }
 int32_t UILanguageAdapter() { return GetUILanguage(); }
 
-const MenulinkInternalsTable internalsTable = {
+MenulinkInternalsTable internalsTable = {
     kInternalsVersion,   (int32_t)sizeof(MenulinkInternalsTable),
-    &sharedData,         &appTable,
+    nullptr,             &appTable,
     &processState,       AppTableAppendRecord,
     AppTableAdd,         AppTableFindByModule,
     AppTableFindByTitle, AppTableSetTitle,
@@ -25,8 +25,12 @@ const MenulinkInternalsTable internalsTable = {
     SaveAppListByKey,    InstallPathAdapter,
     FindIniAppNumber,    UILanguageAdapter,
     ShowErrorMessage,    LoadLocalString,
-    GetAppTitle,
+    GetAppTitle,         &sharedData,
 };
 }  // namespace
 
-extern "C" const MenulinkInternalsTable* WINAPI MenulinkInternals() { return &internalsTable; }
+extern "C" const MenulinkInternalsTable* WINAPI MenulinkInternals() {
+  // The state block's view is made at attach.
+  internalsTable.shared = sharedState;
+  return &internalsTable;
+}

@@ -11,12 +11,12 @@
 #include "menulink/registry/app_record.h"
 #include "menulink/registry/shared_data.h"
 
-constexpr int32_t kInternalsVersion = 1;
+constexpr int32_t kInternalsVersion = 2;
 
 struct MenulinkInternalsTable {
   int32_t version;
   int32_t size;
-  SharedSection* shared;
+  SharedState* shared;  // the state block both widths share (this process's view)
   AppRecord* const* table;  // this process's view
   ProcessState* const* state;
   int32_t (*appendRecord)(const char*);
@@ -41,6 +41,7 @@ struct MenulinkInternalsTable {
   void (*showErrorMessage)(HWND, int32_t, ...);
   int (*loadLocalString)(int32_t, int32_t, char*, int);
   void (*getAppTitle)(HWND, char*, int);
+  SharedSection* section;  // this DLL's own shared section
 };
 
 extern "C" const MenulinkInternalsTable* WINAPI MenulinkInternals();

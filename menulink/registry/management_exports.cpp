@@ -166,7 +166,7 @@ void WINAPI GTGetModules(ModuleEnumCallback callback) {
   int32_t count = 0;
   DWORD wait = AppTableLock();
   if (wait == WAIT_OBJECT_0) {
-    int32_t used = sharedData.appCount;
+    int32_t used = sharedState->appCount;
     if (used > MAX_APPS) used = MAX_APPS;
     for (int32_t i = 0; i < used; ++i) {
       const AppRecord& rec = appTable[i];
@@ -308,8 +308,8 @@ int32_t WINAPI GTShutDown() {
 }
 
 int32_t WINAPI GTDisableGlyphtap() {
-  sharedData.featureDisabled = 1;
-  if (sharedData.hookedWindowCount == 0) {
+  sharedState->featureDisabled = 1;
+  if (HookedWindowCount().load() == 0) {
     if (HWND controller = FindWindowA(kControllerClass, nullptr)) SendToPeer(controller, WM_CLOSE, 0, 0);
   }
   LRESULT answer = 0;
@@ -317,10 +317,10 @@ int32_t WINAPI GTDisableGlyphtap() {
   return (int32_t)answer;
 }
 
-void WINAPI GTEnableGlyphtap() { sharedData.featureDisabled = 0; }
+void WINAPI GTEnableGlyphtap() { sharedState->featureDisabled = 0; }
 
 int32_t WINAPI GTGetRunningApps(HWND owner) {
-  if (sharedData.hookedWindowCount == 0) return 0;
+  if (HookedWindowCount().load() == 0) return 0;
   LanguageIndex language = GetUILanguage();
   if (!LanguageHasStrings(language)) language = kLangEnglish;
   char caption[64];

@@ -29,7 +29,7 @@ void DeleteNumberedValues(HKEY key) {
 
 void WriteEnabledRecords(HKEY key) {
   if (!appTable) return;
-  int32_t used = sharedData.appCount;
+  int32_t used = sharedState->appCount;
   if (used > MAX_APPS) used = MAX_APPS;
   int k = 0;
   for (int32_t i = 0; i < used; ++i) {
@@ -67,8 +67,11 @@ int32_t SaveAppListByKey() {
 }
 
 int32_t GetInstallPath(const char* valueName, char* buf, DWORD bufSize) {
+  // The 32-bit view, where the 32-bit OCR application writes it: both
+  // libraries read the same value whatever their width.
   HKEY key = nullptr;
-  if (!RegistryOpenKey(HKEY_LOCAL_MACHINE, kGeneralKey, &key)) return 0;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGeneralKey, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+    return 0;
   int32_t ok = RegistryReadString(key, valueName, buf, bufSize);
   RegistryCloseKey(key);
   return ok;

@@ -112,6 +112,19 @@ int32_t ToolhelpFindProcessImage(DWORD pid, char* module, char* path) {
   return module[0] ? 1 : 0;
 }
 
+int32_t QueryProcessImage(DWORD pid, char* module, char* path) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return 0;
+  char image[MAX_PATH];
+  DWORD size = sizeof image;
+  BOOL ok = QueryFullProcessImageNameA(process, 0, image, &size);
+  CloseHandle(process);
+  if (!ok || size == 0 || size >= sizeof image) return 0;
+  CopyBounded(module, MAX_PATH, AfterLastBackslash(image));
+  CopyBounded(path, MAX_PATH, image);
+  return module[0] ? 1 : 0;
+}
+
 // Process names from the performance data of Windows NT.
 
 namespace {

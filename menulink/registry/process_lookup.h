@@ -15,6 +15,11 @@ int32_t ToolhelpFindProcessModule(DWORD pid, char* module, char* path);
 // Windows NT without process performance data. 1 when found.
 int32_t ToolhelpFindProcessImage(DWORD pid, char* module, char* path);
 
+// The executable of a process by QueryFullProcessImageName, which, unlike
+// a Toolhelp32 module snapshot, also reads a process of the other width.
+// module and path have 260 bytes. 1 when found.
+int32_t QueryProcessImage(DWORD pid, char* module, char* path);
+
 // name has 64 bytes.
 int32_t PerfFindProcessName(DWORD pid, char* name);
 // Like PerfFindProcessName; *noProcessData is set when the data holds no

@@ -99,6 +99,8 @@ BOOL CALLBACK ModuleEnumWindowProc(HWND hwnd, LPARAM) {
   if (platform == VER_PLATFORM_WIN32_WINDOWS) {
     ToolhelpFindProcessModule(pid, found, path);
     if (!IsWin32Executable(path)) return TRUE;
+  } else if (platform == VER_PLATFORM_WIN32_NT && QueryProcessImage(pid, found, path)) {
+    // Name and full path, for a process of either width.
   } else if (platform == VER_PLATFORM_WIN32_NT) {
     char name[64] = "";
     bool noProcessData = false;

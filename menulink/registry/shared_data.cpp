@@ -10,10 +10,12 @@
 // loader maps shared.
 __attribute__((section(".sdata"), shared)) SharedSection sharedData = {};
 
+SharedState* sharedState = nullptr;
 AppRecord* appTable = nullptr;
 ProcessState* processState = nullptr;
 HANDLE tableMutex = nullptr;
 HANDLE tableMapping = nullptr;
+HANDLE stateMapping = nullptr;
 
 namespace {
 HINSTANCE ownModule = nullptr;
@@ -35,6 +37,14 @@ void SharedDataRelease() {
     CloseHandle(tableMapping);
     tableMapping = nullptr;
   }
+  if (sharedState) {
+    UnmapViewOfFile(sharedState);
+    sharedState = nullptr;
+  }
+  if (stateMapping) {
+    CloseHandle(stateMapping);
+    stateMapping = nullptr;
+  }
   if (tableMutex) {
     CloseHandle(tableMutex);
     tableMutex = nullptr;
@@ -54,10 +64,19 @@ bool SharedDataAttach(HINSTANCE instance) {
     SharedDataRelease();
     return false;
   }
-  bool created = GetLastError() != ERROR_ALREADY_EXISTS;
-
   appTable = static_cast<AppRecord*>(MapViewOfFile(tableMapping, FILE_MAP_WRITE, 0, 0, 0));
   if (!appTable) {
+    SharedDataRelease();
+    return false;
+  }
+
+  // The counts live beside the table, not in the shared section, so that
+  // the library of the other width sees the same ones.
+  stateMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kSharedStateBytes,
+                                    "GLYPHTAP_STATE_OBJECT");
+  if (stateMapping)
+    sharedState = static_cast<SharedState*>(MapViewOfFile(stateMapping, FILE_MAP_WRITE, 0, 0, 0));
+  if (!sharedState) {
     SharedDataRelease();
     return false;
   }
@@ -72,10 +91,10 @@ bool SharedDataAttach(HINSTANCE instance) {
   processState->acquireBusy = 0;
   processState->menuLanguage = 0;
 
-  // A fresh mapping is an empty table, whatever a failed earlier load
-  // left in the shared count.
-  if (created) sharedData.appCount = 0;
-  if (created && !AppTableLoadFromRegistry()) {
+  sharedData.moduleHandle = instance;
+  // Whichever library comes first fills the table, under the mutex; the
+  // others find it loaded.
+  if (!AppTableLoadFromRegistry()) {
     SharedDataRelease();
     return false;
   }

@@ -25,6 +25,8 @@
 #define IDS_ERR_UNREGISTER 318
 #define IDS_ERR_REGISTRY 319
 #define IDS_ERR_MEMORY 320
+// English only; other languages show the English text.
+#define IDS_ERR_WIDE_HOST 330
 #define IDS_ERROR_CAPTION 321
 #define IDS_ERR_ZONE 322
 #define IDS_ERR_CHECK 324

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Checks menulink.dll's export table and shared section:
-#   check-menulink-exports.sh path/to/menulink.dll
+# Checks the export table and shared section of menulink.dll (32-bit) or
+# menulink64.dll (64-bit):
+#   check-menulink-exports.sh path/to/menulink.dll [path/to/menulink64.dll ...]
+# - the export table carries the file's own name;
 # - every export name is undecorated (no stdcall "@N", no leading "_");
 # - every name listed in menulink/registry/menulink.def is exported;
 # - the ten names of the hook and the management interface are exported,
@@ -8,7 +10,14 @@
 # - GTHook is ordinal 1 and CallWndHook ordinal 3;
 # - the .sdata section carries the SHARED flag.
 set -uo pipefail
-dll=${1:?usage: check-menulink-exports.sh menulink.dll}
+[ $# -ge 1 ] || { echo "usage: check-menulink-exports.sh menulink.dll [menulink64.dll ...]" >&2; exit 2; }
+if [ $# -gt 1 ]; then
+  # Each library on its own; any failure fails the whole check.
+  rc=0
+  for f in "$@"; do bash "$0" "$f" || rc=1; done
+  exit $rc
+fi
+dll=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
 def=$root/menulink/registry/menulink.def
 od=objdump
@@ -32,6 +41,11 @@ ordinal_of() {
 for n in $names; do
   if [[ $n == *@* || $n == _* ]]; then err "decorated export name $n"; fi
 done
+
+# The name the export table gives the library must be its file's: the two
+# widths' hook DLLs have different names.
+own=$(awk '/^Name[[:space:]]/ {print $NF; exit}' <<<"$pe")
+[ "${own,,}" = "$(basename "${dll,,}")" ] || err "export table names it ${own:-nothing}"
 
 while read -r name; do
   [ -n "$name" ] || continue
@@ -64,5 +78,5 @@ flags=$("$od" -h "$dll" | awk '$2 == ".sdata" {getline; print; exit}')
 [ -n "$flags" ] || err "no .sdata section"
 [[ $flags == *SHARED* ]] || err ".sdata is not marked shared (flags: $flags)"
 
-[ $fail = 0 ] && echo "menulink exports: ok ($(wc -w <<<"$names") names)"
+[ $fail = 0 ] && echo "$(basename "$dll") exports: ok ($(wc -w <<<"$names") names)"
 exit $fail

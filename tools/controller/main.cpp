@@ -84,7 +84,8 @@ LRESULT CALLBACK ControllerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string dllPath = ExeFolder<char>() + "menulink.dll";
+  // The library of this program's own width.
+  std::string dllPath = ExeFolder<char>() + (sizeof(void*) == 8 ? "menulink64.dll" : "menulink.dll");
   DWORD lifetimeMs = 0;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];

@@ -284,6 +284,49 @@ TEST_F(HookTest, NotRegisteredIsLeftAlone) {
   EXPECT_FALSE(editor.Report().subclassed);
 }
 
+// A hook call can reach the installer's thread for a window of another
+// process (Windows routes the other width's calls that way). Read from
+// here, that window's module handle names this program's own file: with
+// this program registered, the hook must still leave the window alone.
+TEST_F(HookTest, AWindowOfAnotherProcessIsNeverTakenForOwn) {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string own = self;
+  own = own.substr(own.find_last_of('\\') + 1);
+  int32_t index = RegisterModule(own);
+  ASSERT_GE(index, 0);
+  Internals()->setTitle(index, "unknown");
+  Editor editor(UniqueModule("TF"), "");
+  ASSERT_TRUE(editor.Started());
+  auto hook = Export<LRESULT(CALLBACK*)(int, WPARAM, LPARAM)>("CallWndHook");
+  ASSERT_NE(hook, nullptr);
+  LONG before = Internals()->shared->hookedWindowCount;
+  for (UINT message : {WM_CREATE, WM_ACTIVATEAPP}) {
+    CWPSTRUCT cwp = {0, TRUE, message, editor.Window()};
+    hook(HC_ACTION, 0, reinterpret_cast<LPARAM>(&cwp));
+  }
+  EXPECT_EQ(Internals()->shared->hookedWindowCount, before);
+  EXPECT_FALSE(editor.Report().subclassed);
+  // Nor is the other window's title taken into this program's record.
+  EXPECT_STREQ((*Internals()->table)[index].title, "unknown");
+  // This process still serves a window of its own afterwards.
+  HMENU bar = CreateMenu(), file = CreatePopupMenu(), edit = CreatePopupMenu();
+  AppendMenuA(file, MF_STRING, 1, "E&xit");
+  AppendMenuA(edit, MF_STRING, 2, "&Paste");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), "&Edit");
+  HWND mine = CreateWindowExA(0, "STATIC", "Mine", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, bar,
+                              GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(mine, nullptr);
+  CWPSTRUCT own_cwp = {0, TRUE, WM_ACTIVATEAPP, mine};
+  hook(HC_ACTION, 0, reinterpret_cast<LPARAM>(&own_cwp));
+  EXPECT_EQ(Internals()->shared->hookedWindowCount, before + 1);
+  // Released again by its close, so that later cases start from 0.
+  SendMessageA(mine, WM_CLOSE, 0, 0);
+  EXPECT_EQ(Internals()->shared->hookedWindowCount, before);
+  DestroyWindow(mine);
+}
+
 TEST_F(HookTest, SecondTopLevelWindowIsLeftAlone) {
   Editor editor(Registered("TS"), "--second");
   ASSERT_TRUE(editor.Started());
@@ -364,7 +407,7 @@ TEST_F(HookTest, DisablingReleasesAndActivationBringsTheItemsBack) {
 
 TEST(FeatureSwitch, LastOfThreeReleasesTellsTheControllerOnce) {
   ASSERT_NE(Internals(), nullptr);
-  SharedSection* shared = Internals()->shared;
+  SharedState* shared = Internals()->shared;
   ASSERT_EQ(shared->hookedWindowCount, 0) << "windows of earlier cases are still subclassed";
   Controller controller(true);
   ASSERT_TRUE(controller.Started());

@@ -10,7 +10,7 @@ namespace {
 
 TEST(Release, LibraryStaysLoadedWhileAnotherSubclassStillCallsIt) {
   ASSERT_NE(Internals(), nullptr);
-  SharedSection* shared = Internals()->shared;
+  SharedState* shared = Internals()->shared;
   ASSERT_EQ(shared->hookedWindowCount, 0) << "windows of earlier cases are still subclassed";
   Controller controller(false);  // removes its hook at the WM_CLOSE
   ASSERT_TRUE(controller.Started());
@@ -78,7 +78,7 @@ TEST(Release, EveryWindowReleasedUnderAnotherSubclassKeepsItsMessages) {
 
 TEST(Release, WindowsEndedWithoutCloseAreCountedOutOnce) {
   ASSERT_NE(Internals(), nullptr);
-  SharedSection* shared = Internals()->shared;
+  SharedState* shared = Internals()->shared;
   ASSERT_EQ(shared->hookedWindowCount, 0) << "windows of earlier cases are still subclassed";
   Controller controller(true);
   ASSERT_TRUE(controller.Started());

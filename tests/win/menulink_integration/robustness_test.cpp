@@ -17,7 +17,7 @@ class Robustness : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(Robustness, RandomMessagesSwitchingAndUnregistering) {
   ASSERT_NE(Internals(), nullptr);
-  SharedSection* shared = Internals()->shared;
+  SharedState* shared = Internals()->shared;
   Controller controller(true);
   ASSERT_TRUE(controller.Started());
   std::string module = UniqueModule("TZ");

@@ -9,6 +9,8 @@ namespace {
 
 const char kDirect[] = "Software\\Korvane Corp\\Lexora9.0\\Direct";
 const char kGeneral[] = "Software\\Korvane Corp\\Lexora9.0\\General";
+// The library reads the 32-bit view; a 64-bit process names it outright.
+const char* const kGeneralView = sizeof(void*) == 8 ? "Software\\Wow6432Node\\Korvane Corp\\Lexora9.0\\General" : kGeneral;
 std::string captureFile;
 Listing* collecting = nullptr;
 
@@ -179,14 +181,14 @@ std::string IniPath() {
 
 void SetInstallPath(const std::string& folder) {
   HKEY key;
-  RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGeneral, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGeneral, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key, nullptr);
   RegSetValueExA(key, "InstallPath", 0, REG_SZ, (const BYTE*)folder.c_str(), (DWORD)folder.size() + 1);
   RegCloseKey(key);
 }
 
 void DeleteInstallPath() {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGeneral, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGeneral, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) return;
   RegDeleteValueA(key, "InstallPath");
   RegCloseKey(key);
 }
@@ -204,7 +206,7 @@ void SetIniValue(const char* section, const char* key, const char* value) {
 StoreGuard::StoreGuard() {
   Internals();
   direct_ = SavedRegistryKey(HKEY_CURRENT_USER, kDirect);
-  general_ = SavedRegistryKey(HKEY_LOCAL_MACHINE, kGeneral);
+  general_ = SavedRegistryKey(HKEY_LOCAL_MACHINE, kGeneralView);
   DWORD attr = GetFileAttributesA(IniPath().c_str());
   iniExisted_ = attr != INVALID_FILE_ATTRIBUTES;
   if (iniExisted_) ini_ = ReadText(IniPath());

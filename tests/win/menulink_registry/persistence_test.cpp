@@ -72,7 +72,7 @@ TEST_F(Persistence, OverlongFieldsAreSavedCutToOneRecordText) {
 TEST_F(Persistence, InstallPathIsReadAndCutToTheBuffer) {
   HKEY key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Korvane Corp\\Lexora9.0\\General", 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                            KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   const char* folder = "C:\\Lexora";
   RegSetValueExA(key, "InstallPath", 0, REG_SZ, (const BYTE*)folder, 10);

@@ -190,7 +190,8 @@ std::string DirectKeyClass() {
 
 StoreGuard::StoreGuard() {
   direct_ = SavedRegistryKey(HKEY_CURRENT_USER, kDirect);
-  general_ = SavedRegistryKey(HKEY_LOCAL_MACHINE, kGeneral);
+  // The library reads the 32-bit view; a 64-bit process names it outright.
+  general_ = SavedRegistryKey(HKEY_LOCAL_MACHINE, sizeof(void*) == 8 ? "Software\\Wow6432Node\\Korvane Corp\\Lexora9.0\\General" : kGeneral);
   RegDeleteKeyA(HKEY_CURRENT_USER, kDirect);
 
   iniExisted_ = GetFileAttributesA(IniPath().c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -162,9 +162,12 @@ int Run(const std::vector<std::string>& a) {
   auto arg = [&](size_t i) -> const char* { return i < a.size() ? a[i].c_str() : ""; };
   auto num = [&](size_t i) { return (int32_t)std::atoi(arg(i)); };
 
-  if (c == "load") {
-    // The test variant beside the driver, as every host would load it.
-    dll = LoadLibraryA((ExeFolder<char>() + "testlib\\menulink.dll").c_str());
+  if (c == "load" || c == "loadfrom") {
+    // The test variant beside the driver, as every host would load it;
+    // "loadfrom|PATH" loads a copy of it instead, whose shared section is
+    // its own, as the library of the other width has.
+    std::string path = c == "load" ? ExeFolder<char>() + "testlib\\menulink.dll" : std::string(arg(1));
+    dll = LoadLibraryA(path.c_str());
     if (!dll) {
       std::printf("load 0\n");
       return 1;
@@ -197,7 +200,7 @@ int Run(const std::vector<std::string>& a) {
     Dump();
   else if (c == "shared")
     std::printf("shared %d %d %d %s\n", (int)ml->shared->appCount, (int)ml->shared->hookedWindowCount,
-                (int)ml->shared->featureDisabled, ml->shared->moduleHandle ? "module" : "nomodule");
+                (int)ml->shared->featureDisabled, ml->section->moduleHandle ? "module" : "nomodule");
   else if (c == "setdisabled")
     ml->shared->featureDisabled = num(1);
   else if (c == "append")

@@ -1,0 +1,354 @@
+// Both widths at once: Wine's 64-bit and 32-bit notepads registered, the
+// 32-bit controller with the shipped libraries of both widths in one
+// folder. The 32-bit library must start the 64-bit host; switching off
+// must release the windows of both widths with one WM_CLOSE in all, sent
+// only after the last of them let go; the host must leave with the
+// controller. Both File menus carry the two items; unregistering and
+// registering from the 32-bit side reach the 64-bit process at once; the
+// running-applications box names the windows of both widths; an acquire
+// run pastes the OCR server's text into the 64-bit notepad. Menus are read
+// by menu_probe_cli of the notepad's own width (probe32\, probe64\ in
+// the stage folder); the OCR stand-in is ocr\ocrserver.exe there,
+// registered. Prints "FAIL: ..." lines and exits 1 on any failure.
+//   widths_driver STAGE_FOLDER LOG_FILE
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "common/file_util.h"
+#include "common/proc_address.h"
+#include "menulink/registry/shared_state.h"
+#include "tests/win/common/test_files.h"
+
+namespace {
+
+int failures = 0;
+void Check(bool ok, const std::string& what) {
+  std::printf("%s: %s\n", ok ? "ok" : "FAIL", what.c_str());
+  std::fflush(stdout);
+  if (!ok) ++failures;
+}
+
+struct Notepads {
+  HWND wide = nullptr, narrow = nullptr;
+  std::string widePath;
+};
+
+BOOL CALLBACK FindNotepad(HWND hwnd, LPARAM param) {
+  char cls[32] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (std::string(cls) != "Notepad") return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  char path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  if (p && QueryFullProcessImageNameA(p, 0, path, &size)) {
+    auto* n = reinterpret_cast<Notepads*>(param);
+    std::string s = path;
+    for (char& c : s) c = (char)tolower((unsigned char)c);
+    if (s.find("\\syswow64\\") != std::string::npos)
+      n->narrow = hwnd;
+    else if (s.find("\\system32\\") != std::string::npos) {
+      n->wide = hwnd;
+      n->widePath = path;
+    }
+  }
+  if (p) CloseHandle(p);
+  return TRUE;
+}
+
+bool HostRunning() {
+  HANDLE m = OpenMutexA(SYNCHRONIZE, FALSE, "Glyphtap64HostMutex");
+  if (m) CloseHandle(m);
+  return m != nullptr;
+}
+
+int CloseCount(const std::string& log) {
+  std::string text = ReadWholeFile(std::wstring(log.begin(), log.end()));
+  int n = 0;
+  for (size_t at = 0; (at = text.find("WM_CLOSE", at)) != std::string::npos; ++at) ++n;
+  return n;
+}
+
+void Poke(HWND hwnd) {
+  DWORD_PTR r;
+  SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+}
+
+// Runs a menu_probe_cli; its exit code, and its output in *out.
+int Probe(const std::string& cli, HWND target, DWORD waitMs, const std::string& conditions, std::string* out) {
+  char file[MAX_PATH];
+  char tempDir[MAX_PATH];
+  GetTempPathA(MAX_PATH, tempDir);
+  GetTempFileNameA(tempDir, "mpc", 0, file);
+  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+  HANDLE h = CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = si.hStdError = h;
+  PROCESS_INFORMATION pi = {};
+  std::string cmd = "\"" + cli + "\" " + std::to_string(reinterpret_cast<UINT_PTR>(target)) + " " +
+                    std::to_string(waitMs) + " " + conditions;
+  DWORD code = 99;
+  if (CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    if (WaitForSingleObject(pi.hProcess, waitMs + 20000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 98);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  CloseHandle(h);
+  std::string text = ReadWholeFile(std::wstring(file, file + std::strlen(file)));
+  DeleteFileA(file);
+  std::string flat;
+  for (char c : text)
+    if (c != '\r') flat += c == '\n' ? '|' : c;
+  if (out) *out = flat;
+  return int(code);
+}
+
+// Windows served over both widths, as the libraries count them; -1 when
+// the block cannot be read.
+int HookedCount() {
+  HANDLE m = OpenFileMappingA(FILE_MAP_READ, FALSE, "GLYPHTAP_STATE_OBJECT");
+  if (!m) return -1;
+  int n = -1;
+  if (auto* state = static_cast<const volatile SharedState*>(MapViewOfFile(m, FILE_MAP_READ, 0, 0, 0))) {
+    n = state->hookedWindowCount;
+    UnmapViewOfFile(const_cast<SharedState*>(state));
+  }
+  CloseHandle(m);
+  return n;
+}
+
+bool WaitCount(int expected) {
+  for (int i = 0; i < 50 && HookedCount() != expected; ++i) Sleep(100);
+  return HookedCount() == expected;
+}
+
+// A probe whose outcome is checked, with what it saw.
+bool ProbeCheck(const std::string& cli, HWND target, DWORD waitMs, const std::string& conditions,
+                const std::string& what) {
+  std::string seen;
+  int code = Probe(cli, target, waitMs, conditions, &seen);
+  Check(code == 0, what + " (" + std::to_string(code) + "): " + seen);
+  return code == 0;
+}
+
+const char kAcquire[] = "\"+Acquire Text...\" \"+Acquire Text Settings...\"";
+const char kNoAcquire[] = "\"-Acquire Text...\" \"-Acquire Text Settings...\"";
+
+// The running-applications box, asked for on a thread of its own, read and
+// cancelled here: its text, empty when no box came.
+struct BoxCall {
+  int32_t(WINAPI* ask)(HWND) = nullptr;
+  int32_t result = -1;
+};
+DWORD WINAPI AskRunning(void* p) {
+  auto* call = static_cast<BoxCall*>(p);
+  call->result = call->ask(nullptr);
+  return 0;
+}
+BOOL CALLBACK FindBox(HWND w, LPARAM p) {
+  char cls[16] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (std::strcmp(cls, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+  *reinterpret_cast<HWND*>(p) = w;
+  return FALSE;
+}
+BOOL CALLBACK CollectStatic(HWND child, LPARAM out) {
+  char cls[32], text[1024];
+  GetClassNameA(child, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, text, sizeof text) > 0)
+    *reinterpret_cast<std::string*>(out) += text;
+  return TRUE;
+}
+std::string RunningBox(int32_t(WINAPI* ask)(HWND), int32_t* result) {
+  BoxCall call;
+  call.ask = ask;
+  DWORD thread = 0;
+  HANDLE t = CreateThread(nullptr, 0, AskRunning, &call, 0, &thread);
+  HWND box = nullptr;
+  for (int i = 0; i < 100 && !box; ++i, Sleep(100)) EnumThreadWindows(thread, FindBox, (LPARAM)&box);
+  std::string text;
+  if (box) {
+    EnumChildWindows(box, CollectStatic, (LPARAM)&text);
+    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+  }
+  WaitForSingleObject(t, 10000);
+  CloseHandle(t);
+  *result = call.result;
+  return text;
+}
+
+int CountOf(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) ++n;
+  return n;
+}
+
+std::string EditText(HWND notepad) {
+  HWND edit = FindWindowExA(notepad, nullptr, "Edit", nullptr);
+  char buf[512] = {};
+  DWORD_PTR r;
+  if (edit) SendMessageTimeoutA(edit, WM_GETTEXT, sizeof buf, (LPARAM)buf, SMTO_ABORTIFHUNG, 2000, &r);
+  return buf;
+}
+
+std::string listed;
+void WINAPI Collect(const char* name, int32_t flag) { listed += std::string(name) + "|" + std::to_string(flag) + ";"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return 2;
+  std::string stage = argv[1], log = argv[2];
+  if (stage.back() != '\\') stage += '\\';
+  Notepads n;
+  for (int i = 0; i < 200 && !(n.wide && n.narrow); ++i, Sleep(50)) EnumWindows(FindNotepad, (LPARAM)&n);
+  Check(n.wide && n.narrow, "64-bit and 32-bit notepad found");
+  if (!n.wide || !n.narrow) return 1;
+  Check(!HostRunning(), "no host before the controller");
+
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "MenulinkController.Ready");
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::string cmd = "\"" + stage + "controller.exe\" --stay --log \"" + log + "\"";
+  Check(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE,
+        "controller started");
+  Check(WaitForSingleObject(ready, 15000) == WAIT_OBJECT_0, "controller ready");
+  bool host = false;
+  for (int i = 0; i < 100 && !(host = HostRunning()); ++i) Sleep(100);
+  Check(host, "the 32-bit library started menulink64host.exe");
+  Sleep(1000);  // the host wakes the windows and hooks them
+  DWORD_PTR r;
+  for (HWND w : {n.wide, n.narrow}) SendMessageTimeoutA(w, WM_ACTIVATEAPP, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &r);
+
+  // The management exports, as the controller calls them.
+  HMODULE ml = LoadLibraryA((stage + "menulink.dll").c_str());
+  auto getModules = ProcAddress<void(WINAPI*)(void(WINAPI*)(const char*, int32_t))>(ml, "GTGetModules");
+  auto listUpdate = ProcAddress<int32_t(WINAPI*)(int32_t)>(ml, "GTListUpdate");
+  auto disable = ProcAddress<int32_t(WINAPI*)()>(ml, "GTDisableGlyphtap");
+  auto enable = ProcAddress<void(WINAPI*)()>(ml, "GTEnableGlyphtap");
+  Check(getModules && listUpdate && disable && enable, "exports found");
+  if (!getModules || !listUpdate || !disable || !enable) return 1;
+  getModules(Collect);
+  listUpdate(0);
+  Check(listed.find("Notepad|1;") != std::string::npos, "registered notepad listed: " + listed);
+  auto registerApp = ProcAddress<void(WINAPI*)(const char*)>(ml, "GTRegisterNewApp");
+  auto unregisterApp = ProcAddress<void(WINAPI*)(const char*)>(ml, "GTUnregisterApp");
+  auto running = ProcAddress<int32_t(WINAPI*)(HWND)>(ml, "GTGetRunningApps");
+  Check(registerApp && unregisterApp && running, "management exports found");
+  if (!registerApp || !unregisterApp || !running) return 1;
+
+  // Both File menus, each read from a process of its own width.
+  const std::string cli64 = stage + "probe64\\menu_probe_cli.exe", cli32 = stage + "probe32\\menu_probe_cli.exe";
+  ProbeCheck(cli64, n.wide, 15000, kAcquire, "64-bit notepad's File menu has the items");
+  ProbeCheck(cli32, n.narrow, 15000, kAcquire, "32-bit notepad's File menu has the items");
+  Check(WaitCount(2), "two windows served (" + std::to_string(HookedCount()) + ")");
+
+  // A 64-bit notepad started now is served without being activated again:
+  // the host hooks its thread after the window was created.
+  {
+    STARTUPINFOA nsi = {};
+    nsi.cb = sizeof nsi;
+    PROCESS_INFORMATION npi = {};
+    char late[] = "C:\\windows\\sysnative\\notepad.exe";
+    HWND lateWindow = nullptr;
+    if (CreateProcessA(nullptr, late, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &nsi, &npi)) {
+      struct Find {
+        DWORD pid;
+        HWND found;
+      } f{npi.dwProcessId, nullptr};
+      for (int i = 0; i < 200 && !f.found; ++i, Sleep(50))
+        EnumWindows(
+            [](HWND w, LPARAM p) CALLBACK -> BOOL {
+              auto* f = reinterpret_cast<Find*>(p);
+              DWORD pid = 0;
+              GetWindowThreadProcessId(w, &pid);
+              char cls[32] = {};
+              GetClassNameA(w, cls, sizeof cls);
+              if (pid == f->pid && std::strcmp(cls, "Notepad") == 0) f->found = w;
+              return f->found ? FALSE : TRUE;
+            },
+            (LPARAM)&f);
+      lateWindow = f.found;
+    }
+    Check(lateWindow != nullptr, "a 64-bit notepad started after the controller");
+    if (lateWindow) {
+      ProbeCheck(cli64, lateWindow, 5000, kAcquire, "the late 64-bit notepad is served without activation");
+      Check(WaitCount(3), "three windows served (" + std::to_string(HookedCount()) + ")");
+      PostMessageA(lateWindow, WM_CLOSE, 0, 0);
+      WaitForSingleObject(npi.hProcess, 10000);
+      Check(WaitCount(2), "closed, two windows served (" + std::to_string(HookedCount()) + ")");
+    }
+    if (npi.hProcess) {
+      CloseHandle(npi.hProcess);
+      CloseHandle(npi.hThread);
+    }
+  }
+
+  // Unregistered from the 32-bit side: the 64-bit window lets go at its
+  // next message, and registered again it is served again.
+  unregisterApp("NOTEPAD.EXE");
+  ProbeCheck(cli64, n.wide, 5000, kNoAcquire, "unregistered: the 64-bit File menu lacks the items");
+  ProbeCheck(cli32, n.narrow, 5000, kNoAcquire, "unregistered: the 32-bit File menu lacks the items");
+  Check(WaitCount(0), "unregistered, no window served (" + std::to_string(HookedCount()) + ")");
+  registerApp(n.widePath.c_str());
+  for (HWND w : {n.wide, n.narrow}) SendMessageTimeoutA(w, WM_ACTIVATEAPP, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &r);
+  ProbeCheck(cli64, n.wide, 5000, kAcquire, "registered again: the 64-bit File menu has the items");
+  ProbeCheck(cli32, n.narrow, 5000, kAcquire, "registered again: the 32-bit File menu has the items");
+  Check(WaitCount(2), "registered again, two windows served (" + std::to_string(HookedCount()) + ")");
+
+  // One line a served window: both notepads, the 64-bit one included.
+  int32_t answer = -1;
+  std::string box = RunningBox(running, &answer);
+  Check(answer == 1 && CountOf(box, "Notepad") == 2,
+        "running applications box names both notepads (" + std::to_string(answer) + "): " + box);
+
+  // An acquire run in the 64-bit notepad, answered by the 32-bit server.
+  const std::string ocr = stage + "ocr\\";
+  const std::string text = "Recognised for the 64-bit notepad";
+  Check(WriteAll(std::wstring(ocr.begin(), ocr.end()) + L"ocrserver-script.txt",
+                 "IsAppBusy=1,1,0\nclipboard=" + text + "\n"),
+        "server script written");
+  DeleteFileA((ocr + "ocrserver-calls.log").c_str());
+  ProbeCheck(cli64, n.wide, 15000, "\"=Acquire Text...\"", "Acquire Text... chosen in the 64-bit notepad");
+  bool pasted = false;
+  for (int i = 0; i < 300 && !(pasted = EditText(n.wide).find(text) != std::string::npos); ++i) Sleep(100);
+  Check(pasted, "the server's text is in the 64-bit notepad: " + EditText(n.wide));
+  std::string calls = ReadWholeFile(std::wstring(ocr.begin(), ocr.end()) + L"ocrserver-calls.log");
+  Check(calls.find("StartSession(I:" + std::to_string(reinterpret_cast<INT_PTR>(n.wide)) + ")") !=
+                std::string::npos &&
+            calls.find("EndSession()") != std::string::npos,
+        "the server saw a whole session for the 64-bit window");
+
+  Check(WaitCount(2), "after the run, two windows served (" + std::to_string(HookedCount()) + ")");
+  // Switched off: the 32-bit window lets go first. The 64-bit one still
+  // holds the shared count, so the controller must not hear yet.
+  disable();
+  Poke(n.narrow);
+  Sleep(500);
+  Check(CloseCount(log) == 0, "no WM_CLOSE while the 64-bit window is still served");
+  Poke(n.wide);
+  for (int i = 0; i < 50 && CloseCount(log) == 0; ++i) Sleep(100);
+  Sleep(500);
+  for (HWND w : {n.wide, n.narrow}) Poke(w);
+  Sleep(300);
+  Check(CloseCount(log) == 1, "one WM_CLOSE in all after both widths let go (" +
+                                  std::to_string(CloseCount(log)) + ")");
+  enable();
+
+  // The controller ends: the host must follow.
+  PostMessageA(FindWindowA("Korvane.Glyphtap32", nullptr), RegisterWindowMessageA("MenulinkController.Quit"), 0,
+               0);
+  Check(WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0, "controller ended");
+  for (int i = 0; i < 50 && HostRunning(); ++i) Sleep(100);
+  Check(!HostRunning(), "the host left with the controller");
+  return failures ? 1 : 0;
+}
