@@ -113,16 +113,10 @@ class BenchHost : public SessionHost, public CdReaderEvents {
   Form1State state;
   int tracks = 0;
   bool readDone = false;
-  // UI thread CPU and wall at the first and the last event: before is the
-  // window's start, after its end.
-  double firstCpu = -1, firstWall = 0, lastCpu = 0, lastWall = 0;
+  // Events only counted: a clock read per event would cost the UI thread a
+  // server call of its own under Wine.
   long events = 0;
-  void Event() {
-    ++events;
-    lastWall = Now();
-    lastCpu = ThreadCpu();
-    if (firstCpu < 0) firstCpu = lastCpu, firstWall = lastWall;
-  }
+  void Event() { ++events; }
 
   Form1State& State() override { return state; }
   CdReader& Reader() override { return *reader_; }
@@ -268,7 +262,6 @@ double ReadsAlone(const std::wstring& cue, const std::wstring& dir) {
 
 struct SessionRun {
   double wall = 0, uiCpu = 0;
-  double runningShare = 0;  // UI CPU / wall from the first event to the last
   double processCpu = 0;    // all threads of the process, the encoders' among them
   long events = 0;
   CoreTimes before, after;
@@ -288,8 +281,6 @@ SessionRun Session(const std::wstring& cue, int slots, const std::wstring& dir) 
   r.after = ReadCores();
   r.uiCpu = ThreadCpu() - cpu0;
   r.processCpu = ProcessCpu() - process0;
-  if (host.lastWall > host.firstWall)
-    r.runningShare = (host.lastCpu - host.firstCpu) / (host.lastWall - host.firstWall);
   r.events = host.events;
   ProgressWindowUnload();
   r.ok = true;
@@ -332,7 +323,7 @@ int wmain(int argc, wchar_t** argv) {
   if (fullReads < 0) return 1;
   int tracks = 0;
   while (GetFileAttributesW(TrackName(wavs, tracks + 1, L"wav").c_str()) != INVALID_FILE_ATTRIBUTES) ++tracks;
-  double plainBest = 1e30, sessionBest = 1e30, uiShare = 0, runningShare = 0;
+  double plainBest = 1e30, sessionBest = 1e30, uiShare = 0;
   SessionRun best;
   for (int r = 0; r < rounds; ++r) {
     const double t0 = Now();
@@ -350,7 +341,6 @@ int wmain(int argc, wchar_t** argv) {
       best = s;
     }
     uiShare = std::max(uiShare, s.uiCpu / s.wall);
-    runningShare = std::max(runningShare, s.runningShare);
   }
 
   // 8x: the drive alone, then the session, turn about.
@@ -366,8 +356,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   printf("slots=%d\nprocessors=%d\ntracks=%d\nrounds=%d\n", slots, processors, tracks, rounds);
   printf("full_reads_seconds=%.3f\nplain_seconds=%.3f\nsession_seconds=%.3f\n", fullReads, plainBest, sessionBest);
-  printf("ui_share=%.5f\nui_running_share=%.5f\nevents=%ld\nslow_ui_share=%.5f\n", uiShare, runningShare,
-         best.events, slowUi);
+  printf("ui_share=%.5f\nevents=%ld\nslow_ui_share=%.5f\n", uiShare, best.events, slowUi);
   printf("slow_reads_seconds=%.3f\nslow_session_seconds=%.3f\n", readBest, slowBest);
   printf("core_use=%s\n", CoreUse(best).c_str());
   printf("session_cores=%.3f\n", best.processCpu / best.wall);
