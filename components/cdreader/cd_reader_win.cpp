@@ -31,7 +31,7 @@ struct ReadJob {
   uint32_t id = 0;
   std::unique_ptr<CdDevice> device;
   std::unique_ptr<Win32WavSink> wav;
-  TrackReadSpec spec;
+  TrackReadPlan plan;
   std::atomic<bool> abort{false};
 };
 
@@ -72,11 +72,11 @@ DWORD WINAPI ReadThread(void* p) {
   ProgressPacer pacer;
   TrackProof proof;
   ReadResult r = ReadTrack(
-      *job->device, job->spec, *job->wav, job->abort,
+      *job->device, job->plan, *job->wav, job->abort,
       [&](int32_t pm) {
         if (pacer.ShouldPost(pm, MonotonicMs())) PostProgress(hub, id, pm);
       },
-      job->spec.options.secure || job->spec.options.checksums ? &proof : nullptr);
+      job->plan.options.secure || job->plan.options.checksums ? &proof : nullptr);
   // The session measures and encodes the file as soon as it hears of it.
   job->wav->Close();
   job->device.reset();
@@ -231,12 +231,12 @@ class Reader : public CdReader {
       message = lastError_;
     } else {
       const DiscTrack* t = FindTrack(track);
-      job->spec.startLba = t->startLba;
-      job->spec.endLba = t->endLba;
-      ReadableSpan(disc_, job->spec.readableFirst, job->spec.readableEnd);
-      job->spec.options = options_;
-      job->spec.firstTrack = track == 1;
-      job->spec.lastTrack = track == disc_.AudioCount();
+      job->plan.startLba = t->startLba;
+      job->plan.endLba = t->endLba;
+      ReadableSpan(disc_, job->plan.readableFirst, job->plan.readableEnd);
+      job->plan.options = options_;
+      job->plan.firstTrack = track == 1;
+      job->plan.lastTrack = track == disc_.AudioCount();
       std::wstring why;
       job->device = drives_[selected_ - 1].open(why);
       if (!job->device) {

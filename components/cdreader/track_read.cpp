@@ -34,18 +34,18 @@ enum class ChunkStatus { Ok, Aborted, Failed };
 // track's bytes from byteStart on, shifted by the correction.
 class TrackReader {
  public:
-  TrackReader(CdDevice& device, const TrackReadSpec& spec, WavSink& sink, const std::atomic<bool>& abort,
+  TrackReader(CdDevice& device, const TrackReadPlan& plan, WavSink& sink, const std::atomic<bool>& abort,
               const std::function<void(int32_t)>& progress)
-      : device_(device), spec_(spec), sink_(sink), abort_(abort), progress_(progress) {
-    total_ = spec.endLba > spec.startLba ? spec.endLba - spec.startLba : 0;
+      : device_(device), spec_(plan), sink_(sink), abort_(abort), progress_(progress) {
+    total_ = plan.endLba > plan.startLba ? plan.endLba - plan.startLba : 0;
     outBytes_ = int64_t(total_) * kSector;
-    byteStart_ = int64_t(spec.startLba) * kSector + int64_t(spec.options.offsetSamples) * 4;
+    byteStart_ = int64_t(plan.startLba) * kSector + int64_t(plan.options.offsetSamples) * 4;
     driveFirst_ = FloorDiv(byteStart_, kSector);
     driveEnd_ = FloorDiv(byteStart_ + outBytes_ + kSector - 1, kSector);
     if (total_ == 0) driveEnd_ = driveFirst_;
     // No span given: the drive reads every sector from 0 on.
-    readFirst_ = spec.readableFirst;
-    readEnd_ = spec.readableEnd > spec.readableFirst ? int64_t(spec.readableEnd) : int64_t(UINT32_MAX);
+    readFirst_ = plan.readableFirst;
+    readEnd_ = plan.readableEnd > plan.readableFirst ? int64_t(plan.readableEnd) : int64_t(UINT32_MAX);
     chunk_ = device.MaxFramesPerRead();
     if (chunk_ == 0) chunk_ = 1;
   }
@@ -249,7 +249,7 @@ class TrackReader {
   }
 
   CdDevice& device_;
-  const TrackReadSpec& spec_;
+  const TrackReadPlan& spec_;
   WavSink& sink_;
   const std::atomic<bool>& abort_;
   const std::function<void(int32_t)>& progress_;
@@ -271,19 +271,19 @@ class TrackReader {
 
 }  // namespace
 
-ReadResult ReadTrack(CdDevice& device, const TrackReadSpec& spec, WavSink& sink, const std::atomic<bool>& abort,
+ReadResult ReadTrack(CdDevice& device, const TrackReadPlan& plan, WavSink& sink, const std::atomic<bool>& abort,
                      const std::function<void(int32_t)>& progress, TrackProof* proof) {
-  return TrackReader(device, spec, sink, abort, progress).Run(proof);
+  return TrackReader(device, plan, sink, abort, progress).Run(proof);
 }
 
 ReadResult ReadTrackFrames(CdDevice& device, uint32_t startLba, uint32_t endLba, WavSink& sink,
                            const std::atomic<bool>& abort, const std::function<void(int32_t)>& progress) {
-  TrackReadSpec spec;
-  spec.startLba = startLba;
-  spec.endLba = endLba;
-  spec.readableFirst = startLba;
-  spec.readableEnd = std::max(startLba, endLba);
-  return ReadTrack(device, spec, sink, abort, progress);
+  TrackReadPlan plan;
+  plan.startLba = startLba;
+  plan.endLba = endLba;
+  plan.readableFirst = startLba;
+  plan.readableEnd = std::max(startLba, endLba);
+  return ReadTrack(device, plan, sink, abort, progress);
 }
 
 }  // namespace cdr

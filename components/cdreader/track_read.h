@@ -46,7 +46,7 @@ constexpr int kReadAttempts = 3;
 // Reads that fail this often in secure reading leave their stretch doubtful.
 constexpr int kMaxRereads = 16;
 
-struct TrackReadSpec {
+struct TrackReadPlan {
   uint32_t startLba = 0, endLba = 0;  // the track's sectors
   // Sectors the drive can read; samples outside them are silence. Left at
   // 0, 0: every sector from 0 on.
@@ -64,7 +64,7 @@ void ReadableSpan(const DiscInfo& disc, uint32_t& first, uint32_t& end);
 // Writes the header and the track's audio, shifted by the read-offset
 // correction, to sink; with options.secure, reads it twice and again where
 // the reads differ. proof (optional) is filled when the read is Done.
-ReadResult ReadTrack(CdDevice& device, const TrackReadSpec& spec, WavSink& sink, const std::atomic<bool>& abort,
+ReadResult ReadTrack(CdDevice& device, const TrackReadPlan& plan, WavSink& sink, const std::atomic<bool>& abort,
                      const std::function<void(int32_t)>& progress, TrackProof* proof = nullptr);
 
 // Writes the header and frames [startLba, endLba) to sink. progress gets

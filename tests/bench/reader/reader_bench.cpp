@@ -61,23 +61,23 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "reader bench: cannot open the image: %ls\n", error.c_str());
     return 1;
   }
-  TrackReadSpec spec;
-  spec.startLba = disc.Audio(1)->startLba;
-  spec.endLba = disc.Audio(1)->endLba;
-  ReadableSpan(disc, spec.readableFirst, spec.readableEnd);
-  spec.firstTrack = true;
-  spec.lastTrack = disc.AudioCount() == 1;
+  TrackReadPlan plan;
+  plan.startLba = disc.Audio(1)->startLba;
+  plan.endLba = disc.Audio(1)->endLba;
+  ReadableSpan(disc, plan.readableFirst, plan.readableEnd);
+  plan.firstTrack = true;
+  plan.lastTrack = disc.AudioCount() == 1;
   std::atomic<bool> abort{false};
   double best[2] = {1e30, 1e30};
   uint64_t sectors[2] = {0, 0};
   for (int r = 0; r < rounds; ++r) {
     for (int secure = 0; secure < 2; ++secure) {
-      spec.options.secure = secure != 0;
+      plan.options.secure = secure != 0;
       CountingDevice dev(*image);
       NullSink sink;
       TrackProof proof;
       double t0 = Seconds();
-      ReadResult res = ReadTrack(dev, spec, sink, abort, nullptr, &proof);
+      ReadResult res = ReadTrack(dev, plan, sink, abort, nullptr, &proof);
       double t = Seconds() - t0;
       if (res.outcome != ReadOutcome::Done) {
         std::fprintf(stderr, "reader bench: the read failed: %ls\n", res.message.c_str());
@@ -87,7 +87,7 @@ int wmain(int argc, wchar_t** argv) {
       sectors[secure] = dev.sectors;
     }
   }
-  double mb = double(spec.endLba - spec.startLba) * kSectorBytes / 1e6;
+  double mb = double(plan.endLba - plan.startLba) * kSectorBytes / 1e6;
   std::printf("track 1: %.1f MB of audio, best of %d rounds each\n", mb, rounds);
   std::printf("plain read: %.3f s (%.0f MB/s)\n", best[0], mb / best[0]);
   std::printf("secure read: %.3f s (%.0f MB/s)\n", best[1], mb / best[1]);

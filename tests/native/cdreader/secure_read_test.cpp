@@ -98,19 +98,19 @@ struct Ripped {
 
 Ripped Read(CdDevice& drive, const Disc& disc, int track, int32_t correction, bool secure,
          std::atomic<bool>* abortFlag = nullptr) {
-  TrackReadSpec spec;
+  TrackReadPlan plan;
   const DiscTrack& t = disc.info.tracks[size_t(track - 1)];
-  spec.startLba = t.startLba;
-  spec.endLba = t.endLba;
-  ReadableSpan(disc.info, spec.readableFirst, spec.readableEnd);
-  spec.options.offsetSamples = correction;
-  spec.options.secure = secure;
-  spec.firstTrack = track == 1;
-  spec.lastTrack = track == 3;
+  plan.startLba = t.startLba;
+  plan.endLba = t.endLba;
+  ReadableSpan(disc.info, plan.readableFirst, plan.readableEnd);
+  plan.options.offsetSamples = correction;
+  plan.options.secure = secure;
+  plan.firstTrack = track == 1;
+  plan.lastTrack = track == 3;
   std::atomic<bool> local{false};
   MemSink sink;
   Ripped r;
-  r.result = ReadTrack(drive, spec, sink, abortFlag ? *abortFlag : local,
+  r.result = ReadTrack(drive, plan, sink, abortFlag ? *abortFlag : local,
                        [&](int32_t pm) { r.progress.push_back(pm); }, &r.proof);
   r.audio = sink.Audio();
   return r;
@@ -282,12 +282,12 @@ TEST(ReadOffset, ReadableSpanLeavesOutDataTracksAndTheSessionGap) {
 TEST(ReadOffset, NoSpanGivenReadsTheDisc) {
   Disc disc;
   auto drive = disc.Drive();
-  TrackReadSpec spec;
-  spec.startLba = 40;
-  spec.endLba = 160;
-  spec.options.offsetSamples = -3;
+  TrackReadPlan plan;
+  plan.startLba = 40;
+  plan.endLba = 160;
+  plan.options.offsetSamples = -3;
   MemSink sink;
   std::atomic<bool> abort{false};
-  ASSERT_EQ(ReadTrack(*drive, spec, sink, abort, nullptr).outcome, ReadOutcome::Done);
+  ASSERT_EQ(ReadTrack(*drive, plan, sink, abort, nullptr).outcome, ReadOutcome::Done);
   EXPECT_TRUE(sink.Audio() == disc.Shifted(2, -3));
 }
