@@ -390,6 +390,10 @@ class LameMp3Encoder final : public Mp3Encoder {
     DiscardPending();
   }
 
+  void RequestAbort() override {
+    if (worker_ && workerControl_) workerControl_->abort.store(true);
+  }
+
   int32_t ProgressTotal() override { return progressTotal_; }
 
   std::wstring FailureReason() override { return target_->failure; }

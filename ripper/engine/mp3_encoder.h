@@ -34,6 +34,9 @@ class Mp3Encoder {
   virtual int16_t SetFiles(const std::wstring& wavPath, const std::wstring& mp3Path) = 0;
   virtual void StartEncoding() = 0;
   virtual void AbortEncoding() = 0;
+  // Tells a running encode to stop without waiting for it; AbortEncoding
+  // still follows. Lets several encoders stop side by side.
+  virtual void RequestAbort() {}
   virtual int32_t ProgressTotal() = 0;  // never 0
   // Why the last SetFiles was refused or the last encode left no MP3 file
   // ("disk full", ...): read after SetFiles and after EncodeDone. Empty when

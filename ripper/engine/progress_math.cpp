@@ -33,3 +33,27 @@ int32_t EncodePercent(int32_t done, int32_t total) {
 float EncodeBarWidth(float fullWidth, int32_t percent) {
   return static_cast<float>(double(fullWidth) / 100.0 * percent);
 }
+
+int32_t CombinedEncodePercent(const std::vector<EncodeAmount>& encodes) {
+  if (encodes.empty()) return 0;
+  if (encodes.size() == 1) return EncodePercent(encodes[0].done, encodes[0].total);
+  double sum = 0;
+  for (const EncodeAmount& e : encodes) {
+    if (e.total <= 0) continue;
+    double f = double(e.done) / double(e.total);
+    sum += f < 0 ? 0 : f > 1 ? 1 : f;
+  }
+  return static_cast<int32_t>(RoundHalfEven(sum * 100.0 / double(encodes.size())));
+}
+
+float PipelineAllTracksWidth(float fullWidth, int selectedTotal, int readsDone, int32_t readPerMille,
+                             int encodesDone, double encodeFractions) {
+  if (selectedTotal < 1) return 0.0f;
+  if (readPerMille < 0) readPerMille = 0;
+  if (readPerMille > 1000) readPerMille = 1000;
+  double steps = readsDone + readPerMille / 1000.0 + encodesDone + encodeFractions;
+  const double all = 2.0 * selectedTotal;
+  if (steps > all) steps = all;
+  if (steps < 0) steps = 0;
+  return static_cast<float>(double(fullWidth) * steps / all);
+}

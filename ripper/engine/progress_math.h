@@ -2,6 +2,7 @@
 // bars keep single-precision widths.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 struct ReadBarWidths {
   float thisTrack;  // Shape2
@@ -19,3 +20,17 @@ float EncodeBarWidth(float fullWidth, int32_t percent);
 
 // Round half to even, independent of the FPU rounding mode.
 double RoundHalfEven(double x);
+
+// Encodes side by side: the mean of their done/total fractions as a
+// percent, rounded as EncodePercent. One encode gives EncodePercent.
+struct EncodeAmount {
+  int32_t done, total;
+};
+int32_t CombinedEncodePercent(const std::vector<EncodeAmount>& encodes);
+
+// The all-tracks bar when reads and encodes overlap: a track is half read,
+// half encoded. readsDone/encodesDone: finished steps (a track that is not
+// encoded counts its encode as done); readPerMille: the running read;
+// encodeFractions: the sum of the running encodes' done/total.
+float PipelineAllTracksWidth(float fullWidth, int selectedTotal, int readsDone, int32_t readPerMille,
+                             int encodesDone, double encodeFractions);

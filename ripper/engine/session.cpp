@@ -1,5 +1,11 @@
 #include "ripper/engine/session.h"
 
+#include <algorithm>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "ripper/engine/encoder_slots.h"
 #include "ripper/engine/progress_math.h"
 #include "ripper/engine/session_lines.h"
 #include "ripper/engine/session_names.h"
@@ -43,18 +49,6 @@ WavState CheckWav(const std::wstring& path) {
   return WavState::HasAudio;
 }
 
-void DeleteWav(const std::wstring& path) {
-  if (!g_files->Delete(path)) Say(DeleteFailedLine(path));
-}
-
-// Why the encode that just ended left no MP3 file; empty when it is there.
-std::wstring EncodeFailure(SessionHost& host, const std::wstring& mp3Path) {
-  std::wstring why = host.Encoder().FailureReason();
-  if (!why.empty()) return why;
-  if (g_files->FileSize(mp3Path) < 0) return L"the MP3 file is missing";
-  return {};
-}
-
 // The end of a refused read, held while its message box is up.
 struct HeldReadEnd {
   bool held = false;
@@ -95,101 +89,298 @@ Mp3Tags SessionTrackTags(SessionHost& host, int track) {
   return TrackTags(track, host.TrackListCount(), useCddb, title, CurrentCddbDiscDetails());
 }
 
-enum class TrackEnd { Next, Aborted };
+// ---- the pipeline ------------------------------------------------------------
+//
+// One read at a time; each finished read goes to a free encoder slot while
+// the next read starts. Lines belong to their track: the oldest unfinished
+// track writes at once, later ones hold theirs until every track before them
+// is finished, so the log reads track by track. With one encoder the next
+// read waits for the encode, and the session is the one-at-a-time session.
 
-// Reads, checks, encodes and deletes track n. readOk: the read ended with
-// ReadDone and left audio, so the reader's proof is this track's.
-TrackEnd RipTrack(SessionHost& host, int n, bool& readOk) {
+struct TrackJob {
+  int n = 0, left = 0;
+  std::wstring wavPath, mp3Path;
+  std::vector<std::wstring> held;
+  bool finished = false;
+  bool readOk = false;  // ReadDone with audio: proof is this track's
+  TrackProof proof;     // taken as its read ended, before the next read starts
+  int16_t bitRate = 128;
+  int slot = -1;
+  int32_t encodeDone = 0, encodeTotal = 1;
+};
+
+struct Pipeline {
+  int slots = 1;
+  std::deque<std::unique_ptr<TrackJob>> open;  // unfinished or held, in track order
+  TrackJob* reading = nullptr;
+  int32_t readPerMille = 0;
+  std::deque<TrackJob*> waiting;  // read, waiting for an encoder
+  std::vector<TrackJob*> encoding;  // by slot
+  std::vector<bool> encodeEnded;    // by slot: its EncodeDone came
+  bool readEnded = false;
+  int readsDone = 0, encodesDone = 0;
+  std::wstring status;
+};
+Pipeline* g_pipe = nullptr;
+
+// Files waiting for an encoder, beyond those being encoded: the reader stops
+// there so that a fast drive cannot fill the disk with WAV files.
+int WaitingBound(int slots) { return slots + 2; }
+
+void SayFor(TrackJob* job, const std::wstring& line) {
+  if (!job || !g_pipe || g_pipe->open.empty() || g_pipe->open.front().get() == job)
+    Say(line);
+  else
+    job->held.push_back(line);
+}
+
+// The finished tracks at the head give up their lines, and the next
+// unfinished one writes its held lines and from then on writes at once.
+void ReleaseLines() {
+  auto& open = g_pipe->open;
+  while (!open.empty()) {
+    TrackJob& head = *open.front();
+    for (const std::wstring& line : head.held) Say(line);
+    head.held.clear();
+    if (!head.finished) break;
+    open.pop_front();
+  }
+}
+
+void FinishTrack(TrackJob* job) {
+  if (g_options.AnyCheck()) {
+    TrackReport r = ReportTrack(g_options, g_haveLookup ? &g_lookup : nullptr, job->n, job->readOk, job->proof);
+    for (const std::wstring& line : r.lines) SayFor(job, line);
+    g_reports.push_back(std::move(r));
+  }
+  job->finished = true;
+  ++g_pipe->encodesDone;
+  ReleaseLines();
+}
+
+int EncodesInFlight() {
+  int n = 0;
+  for (TrackJob* j : g_pipe->encoding) n += j != nullptr;
+  return n;
+}
+
+void ShowStatus() {
+  Pipeline& p = *g_pipe;
+  std::vector<int> tracks;
+  int left = 0;
+  for (TrackJob* j : p.encoding)
+    if (j) tracks.push_back(j->n), left = j->left;
+  std::sort(tracks.begin(), tracks.end());
+  const std::wstring text =
+      PipelineStatus(p.reading ? p.reading->n : 0, p.reading ? p.reading->left : 0, tracks, left);
+  // Nothing running: the last text stays, as it always has.
+  if (text.empty() || text == p.status) return;
+  p.status = text;
+  g_view->SetStatus(text);
+}
+
+void ShowEncodeBar(SessionHost& host) {
+  std::vector<EncodeAmount> amounts;
+  for (TrackJob* j : g_pipe->encoding)
+    if (j) amounts.push_back({j->encodeDone, j->encodeTotal});
+  if (amounts.empty()) return;
+  g_view->SetBarWidth(3, EncodeBarWidth(host.State().BarFullWidth, CombinedEncodePercent(amounts)));
+}
+
+void ShowAllTracksBar(SessionHost& host) {
+  const Pipeline& p = *g_pipe;
+  double fractions = 0;
+  for (TrackJob* j : p.encoding)
+    if (j && j->encodeTotal > 0) fractions += double(j->encodeDone) / j->encodeTotal;
+  const Form1State& st = host.State();
+  g_view->SetBarWidth(1, PipelineAllTracksWidth(st.BarFullWidth, st.SelectedTotal, p.readsDone,
+                                                p.reading ? p.readPerMille : 0, p.encodesDone, fractions));
+}
+
+void StartRead(SessionHost& host, int n) {
   Form1State& st = host.State();
   SessionView& view = *g_view;
-  readOk = false;
-  view.SetBarWidth(3, 0.0f);
+  Pipeline& p = *g_pipe;
+  if (EncodesInFlight() == 0) view.SetBarWidth(3, 0.0f);
+  auto job = std::make_unique<TrackJob>();
+  job->n = n;
   const std::wstring folder = host.OutputFolder();
-  const std::wstring wavPath = WavFilePath(folder, host.Prefix(), n);
-  const std::wstring mp3Path = Mp3PathFor(host, folder, n);
+  job->wavPath = WavFilePath(folder, host.Prefix(), n);
+  job->mp3Path = Mp3PathFor(host, folder, n);
   st.SelectedOrdinal = static_cast<int16_t>(st.SelectedOrdinal + 1);
-  st.OperationDone = false;
-  const int left = TracksLeft(st.SelectedTotal, st.SelectedOrdinal);
-  view.SetStatus(ReadingTrackStatus(n, left));
+  job->left = TracksLeft(st.SelectedTotal, st.SelectedOrdinal);
+  p.reading = job.get();
+  p.readPerMille = 0;
+  p.readEnded = false;
+  p.open.push_back(std::move(job));
+  TrackJob* r = p.reading;
+  ShowStatus();
   st.ReadFailed = kVbFalse;
-  if (host.Reader().ReadTrackToWav(static_cast<int16_t>(n), wavPath) != 0) {
+  if (host.Reader().ReadTrackToWav(static_cast<int16_t>(n), r->wavPath) != 0) {
     // The refused read's ReadError is already queued and the message box
     // would dispatch it: hold it until the "Reading Track" line is out.
     g_holdReadEnd = true;
     view.Tell(L"Error: can not read track!");
     g_holdReadEnd = false;
   }
-  Say(ReadingTrackLine(n, left));
+  SayFor(r, ReadingTrackLine(n, r->left));
   ReleaseHeldReadEnd(host);
-  Wait(host);
-  if (st.AbortRequested == kVbTrue) {
-    Say(kReadingAbortedLine);
-    return TrackEnd::Aborted;
-  }
-  st.OperationDone = false;
-  host.Encoder().SetBitRateKbit(st.BitRate);
-  switch (CheckWav(wavPath)) {
+}
+
+// The read's end: its proof, the WAV's checks; a WAV with audio waits for
+// an encoder, any other track is finished here.
+void EndRead(SessionHost& host) {
+  Form1State& st = host.State();
+  Pipeline& p = *g_pipe;
+  TrackJob* job = p.reading;
+  p.reading = nullptr;
+  p.readEnded = false;
+  ++p.readsDone;
+  job->bitRate = st.BitRate;
+  // One encoder is idle now and hears the bit rate as it always has.
+  if (p.slots == 1) host.SlotEncoder(0).SetBitRateKbit(st.BitRate);
+  const bool failed = st.ReadFailed == kVbTrue;
+  switch (CheckWav(job->wavPath)) {
     case WavState::Empty:
-      Say(InvalidLengthLine(n));
-      return TrackEnd::Next;
+      SayFor(job, InvalidLengthLine(job->n));
+      FinishTrack(job);
+      return;
     case WavState::Missing:
       // After a read error the log already says why.
-      if (st.ReadFailed != kVbTrue) Say(MissingWavLine(n));
-      return TrackEnd::Next;
+      if (!failed) SayFor(job, MissingWavLine(job->n));
+      FinishTrack(job);
+      return;
     case WavState::HasAudio:
       break;
   }
-  readOk = st.ReadFailed != kVbTrue;
-  // After a read error nothing is prepared: a prepared encode that never
-  // starts would keep the WAV file open, and it could not be deleted.
-  if (st.ReadFailed != kVbTrue) {
-    st.EncodeStatus = host.Encoder().SetFiles(wavPath, mp3Path);
-    if (st.EncodeStatus != 0) {
-      // The audio exists only in the WAV file now: keep it.
-      std::wstring why = host.Encoder().FailureReason();
-      if (why.empty()) why = L"encoder status " + std::to_wstring(st.EncodeStatus);
-      Say(NoMp3Line(n, why));
-      return TrackEnd::Next;
-    }
-    host.Encoder().SetTags(SessionTrackTags(host, n));
-    const std::wstring line = EncodingTrackLine(n, left);
-    view.SetStatus(line);
-    Say(line);
-    host.Encoder().StartEncoding();
-    Wait(host);
-    if (st.AbortRequested == kVbTrue) {
-      host.Encoder().AbortEncoding();
-      Say(kEncodingAbortedLine);
-      return TrackEnd::Aborted;
-    }
-    const std::wstring why = EncodeFailure(host, mp3Path);
-    if (!why.empty()) {
-      Say(NoMp3Line(n, why));
-      return TrackEnd::Next;
-    }
+  job->readOk = !failed;
+  // Asked for only after a ReadDone: after a ReadError the proof would still
+  // be the track before's.
+  if (job->readOk && g_options.AnyCheck()) job->proof = host.Reader().LastTrackProof();
+  if (failed) {
+    // Nothing is prepared after a read error: the file holds no whole track.
+    if (!g_files->Delete(job->wavPath)) SayFor(job, DeleteFailedLine(job->wavPath));
+    FinishTrack(job);
+    return;
   }
-  DeleteWav(wavPath);
-  return TrackEnd::Next;
+  p.waiting.push_back(job);
+}
+
+void StartEncode(SessionHost& host, TrackJob* job, int slot) {
+  Form1State& st = host.State();
+  Pipeline& p = *g_pipe;
+  Mp3Encoder& enc = host.SlotEncoder(slot);
+  if (p.slots > 1) enc.SetBitRateKbit(job->bitRate);
+  st.EncodeStatus = enc.SetFiles(job->wavPath, job->mp3Path);
+  if (st.EncodeStatus != 0) {
+    // The audio exists only in the WAV file now: keep it.
+    std::wstring why = enc.FailureReason();
+    if (why.empty()) why = L"encoder status " + std::to_wstring(st.EncodeStatus);
+    SayFor(job, NoMp3Line(job->n, why));
+    FinishTrack(job);
+    return;
+  }
+  enc.SetTags(SessionTrackTags(host, job->n));
+  job->slot = slot;
+  job->encodeDone = 0;
+  job->encodeTotal = enc.ProgressTotal();
+  p.encoding[static_cast<size_t>(slot)] = job;
+  p.encodeEnded[static_cast<size_t>(slot)] = false;
+  ShowStatus();
+  SayFor(job, EncodingTrackLine(job->n, job->left));
+  enc.StartEncoding();
+}
+
+void EndEncode(SessionHost& host, int slot) {
+  Pipeline& p = *g_pipe;
+  TrackJob* job = p.encoding[static_cast<size_t>(slot)];
+  p.encoding[static_cast<size_t>(slot)] = nullptr;
+  p.encodeEnded[static_cast<size_t>(slot)] = false;
+  std::wstring why = host.SlotEncoder(slot).FailureReason();
+  if (why.empty() && g_files->FileSize(job->mp3Path) < 0) why = L"the MP3 file is missing";
+  if (!why.empty())
+    SayFor(job, NoMp3Line(job->n, why));
+  else if (!g_files->Delete(job->wavPath))
+    SayFor(job, DeleteFailedLine(job->wavPath));
+  FinishTrack(job);
+  if (p.slots > 1) {
+    ShowEncodeBar(host);
+    ShowStatus();
+  }
+}
+
+// ABORT: the read and every encode stop; each track in flight keeps its WAV
+// and says where it stopped, in track order.
+void AbortAll(SessionHost& host) {
+  Pipeline& p = *g_pipe;
+  for (int s = 0; s < p.slots; ++s)
+    if (p.encoding[static_cast<size_t>(s)]) host.SlotEncoder(s).RequestAbort();
+  for (auto& job : p.open) {
+    TrackJob* j = job.get();
+    if (j->finished) continue;
+    if (j == p.reading) {
+      SayFor(j, kReadingAbortedLine);
+    } else if (j->slot >= 0 && p.encoding[static_cast<size_t>(j->slot)] == j) {
+      host.SlotEncoder(j->slot).AbortEncoding();
+      p.encoding[static_cast<size_t>(j->slot)] = nullptr;
+      SayFor(j, kEncodingAbortedLine);
+    } else {
+      SayFor(j, NoMp3Line(j->n, L"the session was aborted before its encode"));
+    }
+    j->finished = true;
+  }
+  ReleaseLines();
 }
 
 // Reads, checks, encodes and deletes the selected tracks, each followed by
 // what the checks found. False when the user aborted.
 bool RunTracks(SessionHost& host) {
+  Form1State& st = host.State();
+  Pipeline p;
+  p.slots = std::clamp(host.EncoderSlots(), 1, kMaxEncoderSlots);
+  p.encoding.assign(static_cast<size_t>(p.slots), nullptr);
+  p.encodeEnded.assign(static_cast<size_t>(p.slots), false);
+  g_pipe = &p;
   const int count = host.TrackListCount();
-  for (int i = 0; i < count; ++i) {
-    if (!host.TrackListSelected(i)) continue;
-    const int n = i + 1;
-    bool readOk = false;
-    if (RipTrack(host, n, readOk) == TrackEnd::Aborted) return false;
-    if (!g_options.AnyCheck()) continue;
-    // Asked for only when this track's read ended well: after a ReadError
-    // the proof would still be the track before's.
-    const TrackProof proof = readOk ? host.Reader().LastTrackProof() : TrackProof{};
-    TrackReport r = ReportTrack(g_options, g_haveLookup ? &g_lookup : nullptr, n, readOk, proof);
-    for (const std::wstring& line : r.lines) Say(line);
-    g_reports.push_back(std::move(r));
+  int next = 0;
+  auto nextSelected = [&] {
+    while (next < count && !host.TrackListSelected(next)) ++next;
+    return next < count;
+  };
+  bool aborted = false;
+  for (;;) {
+    for (int s = 0; s < p.slots && !p.waiting.empty(); ++s) {
+      if (p.encoding[static_cast<size_t>(s)]) continue;
+      TrackJob* job = p.waiting.front();
+      p.waiting.pop_front();
+      StartEncode(host, job, s);
+    }
+    const int busy = EncodesInFlight();
+    const bool mayRead = p.slots == 1 ? busy == 0 && p.waiting.empty()
+                                      : static_cast<int>(p.waiting.size()) < WaitingBound(p.slots);
+    if (!p.reading && mayRead && nextSelected()) {
+      StartRead(host, ++next);
+      continue;  // a refused read may have ended already
+    }
+    if (!p.reading && busy == 0 && p.waiting.empty()) break;
+    bool pending = p.reading && p.readEnded;
+    for (bool e : p.encodeEnded) pending = pending || e;
+    // An ABORT inside the message box of a refused read has already come.
+    if (!pending && st.AbortRequested != kVbTrue) {
+      st.OperationDone = false;
+      Wait(host);
+    }
+    if (st.AbortRequested == kVbTrue) {
+      AbortAll(host);
+      aborted = true;
+      break;
+    }
+    for (int s = 0; s < p.slots; ++s)
+      if (p.encoding[static_cast<size_t>(s)] && p.encodeEnded[static_cast<size_t>(s)]) EndEncode(host, s);
+    if (p.reading && p.readEnded) EndRead(host);
   }
-  return true;
+  g_pipe = nullptr;
+  return !aborted;
 }
 
 // The disc's one lookup, before the first read. False when the user aborted.
@@ -311,7 +502,12 @@ void SessionReadProgress(SessionHost& host, int32_t perMille) {
   const Form1State& st = host.State();
   ReadBarWidths w = ReadProgressWidths(st.BarFullWidth, perMille, st.SelectedTotal, st.SelectedOrdinal);
   g_view->SetBarWidth(2, w.thisTrack);
-  g_view->SetBarWidth(1, w.allTracks);
+  if (g_pipe && g_pipe->slots > 1) {
+    g_pipe->readPerMille = perMille;
+    ShowAllTracksBar(host);
+  } else {
+    g_view->SetBarWidth(1, w.allTracks);
+  }
 }
 
 void SessionReadDone(SessionHost& host) {
@@ -319,6 +515,7 @@ void SessionReadDone(SessionHost& host) {
     g_heldReadEnd = HeldReadEnd{true, false, 0, {}};
     return;
   }
+  if (g_pipe) g_pipe->readEnded = true;
   host.State().OperationDone = true;
 }
 
@@ -328,18 +525,35 @@ void SessionReadError(SessionHost& host, int32_t code, const std::wstring& messa
     return;
   }
   // Outside a session there is no log to write to and no list to show it in.
-  if (g_running) Say(ReadErrorLine(code, message));
+  if (g_running) SayFor(g_pipe ? g_pipe->reading : nullptr, ReadErrorLine(code, message));
+  if (g_pipe) g_pipe->readEnded = true;
   host.State().OperationDone = true;
   host.State().ReadFailed = kVbTrue;
 }
 
-void SessionEncodeProgress(SessionHost& host, int32_t amountDone) {
+void SessionEncodeProgress(SessionHost& host, int32_t amountDone) { SessionEncodeProgress(host, 0, amountDone); }
+
+void SessionEncodeDone(SessionHost& host) { SessionEncodeDone(host, 0); }
+
+void SessionEncodeProgress(SessionHost& host, int slot, int32_t amountDone) {
   if (!g_running) return;
-  const int32_t percent = EncodePercent(amountDone, host.Encoder().ProgressTotal());
-  g_view->SetBarWidth(3, EncodeBarWidth(host.State().BarFullWidth, percent));
+  if (!g_pipe || g_pipe->slots == 1) {
+    const int32_t percent = EncodePercent(amountDone, host.SlotEncoder(0).ProgressTotal());
+    g_view->SetBarWidth(3, EncodeBarWidth(host.State().BarFullWidth, percent));
+    return;
+  }
+  if (slot < 0 || slot >= g_pipe->slots) return;
+  TrackJob* job = g_pipe->encoding[static_cast<size_t>(slot)];
+  if (!job) return;
+  job->encodeDone = amountDone;
+  ShowEncodeBar(host);
+  ShowAllTracksBar(host);
 }
 
-void SessionEncodeDone(SessionHost& host) { host.State().OperationDone = true; }
+void SessionEncodeDone(SessionHost& host, int slot) {
+  if (g_pipe && slot >= 0 && slot < g_pipe->slots) g_pipe->encodeEnded[static_cast<size_t>(slot)] = true;
+  host.State().OperationDone = true;
+}
 
 void SessionLookupDone(SessionHost& host) {
   // A late answer (after ABORT, or outside a session) ends no wait.
@@ -351,7 +565,7 @@ void SessionRequestAbort(SessionHost& host) {
   Form1State& st = host.State();
   st.AbortRequested = kVbTrue;
   st.OperationDone = true;
-  // Also while the encoder runs: the session aborts that one when it sees the flag.
+  // Also while encoders run: the session aborts those when it sees the flag.
   host.Reader().AbortRead();
   if (g_lookupPending && host.AccurateRip()) host.AccurateRip()->AbortLookup();
 }

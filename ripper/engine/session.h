@@ -12,8 +12,11 @@ void RunSession(SessionHost& host, SessionView& view, SessionFiles& files);
 void SessionReadProgress(SessionHost& host, int32_t perMille);
 void SessionReadDone(SessionHost& host);
 void SessionReadError(SessionHost& host, int32_t code, const std::wstring& message);
+// Encoder slot 0 (Encoder()), or the given one (SlotEncoder(slot)).
 void SessionEncodeProgress(SessionHost& host, int32_t amountDone);
 void SessionEncodeDone(SessionHost& host);
+void SessionEncodeProgress(SessionHost& host, int slot, int32_t amountDone);
+void SessionEncodeDone(SessionHost& host, int slot);
 // The AccurateRip database's LookupDone.
 void SessionLookupDone(SessionHost& host);
 

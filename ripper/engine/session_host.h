@@ -18,6 +18,10 @@ class SessionHost {
   virtual CdReader& Reader() = 0;     // ACD1
   virtual Mp3Encoder& Encoder() = 0;  // Mp3Enc1
   virtual CddbClient& Cddb() = 0;     // CdBase1
+  // Encoder instances a session may run at once (1..8); slot 0 is Encoder().
+  // Slot s reports through SessionEncodeProgress/SessionEncodeDone(host, s).
+  virtual int EncoderSlots() { return 1; }
+  virtual Mp3Encoder& SlotEncoder(int /*slot*/) { return Encoder(); }
 
   virtual int TrackListCount() = 0;  // List1 entries
   virtual bool TrackListSelected(int index) = 0;

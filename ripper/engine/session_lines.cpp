@@ -39,3 +39,23 @@ std::wstring DeleteFailedLine(const std::wstring& path) { return L"Error, can no
 std::wstring NoMp3Line(int track, const std::wstring& reason) {
   return L"Error, no MP3 file for Track " + NumberText(track) + L" (" + reason + L") WAV file kept";
 }
+
+namespace {
+
+std::wstring TrackList(const std::vector<int>& tracks) {
+  std::wstring s = tracks.size() == 1 ? L"Track " : L"Tracks ";
+  for (size_t i = 0; i < tracks.size(); ++i) s += (i ? L", " : L"") + NumberText(tracks[i]);
+  return s;
+}
+
+}  // namespace
+
+std::wstring PipelineStatus(int readTrack, int readLeft, const std::vector<int>& encodeTracks, int encodeLeft) {
+  if (readTrack <= 0) {
+    if (encodeTracks.empty()) return {};
+    if (encodeTracks.size() == 1) return EncodingTrackLine(encodeTracks[0], encodeLeft);
+    return L"Encoding " + TrackList(encodeTracks);
+  }
+  if (encodeTracks.empty()) return ReadingTrackStatus(readTrack, readLeft);
+  return L"Reading Track " + NumberText(readTrack) + L", encoding " + TrackList(encodeTracks);
+}

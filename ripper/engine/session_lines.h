@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Selected tracks left, the current one included.
 inline int TracksLeft(int selectedTotal, int selectedOrdinal) { return selectedTotal - selectedOrdinal + 1; }
@@ -24,3 +25,9 @@ std::wstring NoMp3Line(int track, const std::wstring& reason);
 
 inline constexpr wchar_t kReadingAbortedLine[] = L"Reading Aborted";
 inline constexpr wchar_t kEncodingAbortedLine[] = L"Encoding Aborted";
+
+// Status line while a read and encodes run side by side: "Reading Track 03,
+// encoding Tracks 01, 02". readTrack 0: no read. A read or one encode alone
+// give today's texts (readLeft/encodeLeft: their tracks left). Empty when
+// nothing runs.
+std::wstring PipelineStatus(int readTrack, int readLeft, const std::vector<int>& encodeTracks, int encodeLeft);

@@ -37,12 +37,17 @@ Form1::Form1(Form1Components components) : components_(std::move(components)) {
   g_instance = this;
   if (components_.reader) components_.reader->SetEvents(this);
   if (components_.encoder) components_.encoder->SetEvents(this);
+  for (size_t i = 0; i < components_.moreEncoders.size(); ++i) {
+    slotEvents_.push_back(std::make_unique<SlotEvents>(*this, static_cast<int>(i + 1)));
+    components_.moreEncoders[i]->SetEvents(slotEvents_.back().get());
+  }
   if (components_.accurateRip) components_.accurateRip->SetEvents(this);
 }
 
 Form1::~Form1() {
   if (components_.reader) components_.reader->SetEvents(nullptr);
   if (components_.encoder) components_.encoder->SetEvents(nullptr);
+  for (auto& e : components_.moreEncoders) e->SetEvents(nullptr);
   if (components_.accurateRip) components_.accurateRip->SetEvents(nullptr);
   if (hwnd_) DestroyWindow(hwnd_);
   if (yellow_) DeleteObject(yellow_);
@@ -487,6 +492,13 @@ void Form1::ReadDone() { SessionReadDone(*this); }
 void Form1::ReadError(int32_t code, const std::wstring& message) { SessionReadError(*this, code, message); }
 void Form1::EncodeProgress(int32_t amountDone) { SessionEncodeProgress(*this, amountDone); }
 void Form1::EncodeDone() { SessionEncodeDone(*this); }
+void Form1::SlotEvents::EncodeProgress(int32_t amountDone) { SessionEncodeProgress(form, slot, amountDone); }
+void Form1::SlotEvents::EncodeDone() { SessionEncodeDone(form, slot); }
+
+Mp3Encoder& Form1::SlotEncoder(int slot) {
+  if (slot < 1 || slot > static_cast<int>(components_.moreEncoders.size())) return Encoder();
+  return *components_.moreEncoders[static_cast<size_t>(slot - 1)];
+}
 void Form1::LookupDone() { SessionLookupDone(*this); }
 
 RipOptions Form1::Options() {

@@ -13,6 +13,8 @@
 struct Form1Components {
   std::unique_ptr<CdReader> reader;            // ACD1
   std::unique_ptr<Mp3Encoder> encoder;         // Mp3Enc1
+  // More instances, so that a session encodes several tracks at once.
+  std::vector<std::unique_ptr<Mp3Encoder>> moreEncoders;
   std::unique_ptr<CddbClient> cddb;            // CdBase1
   std::unique_ptr<AccurateRipDb> accurateRip;  // may be absent: no verification then
 };
@@ -42,6 +44,8 @@ class Form1 final : public SessionHost,
   CdReader& Reader() override { return *components_.reader; }
   Mp3Encoder& Encoder() override { return *components_.encoder; }
   CddbClient& Cddb() override { return *components_.cddb; }
+  int EncoderSlots() override { return 1 + static_cast<int>(components_.moreEncoders.size()); }
+  Mp3Encoder& SlotEncoder(int slot) override;
   int TrackListCount() override;
   bool TrackListSelected(int index) override;
   int TrackListSelectedCount() override;
@@ -97,6 +101,15 @@ class Form1 final : public SessionHost,
   void UnloadAboutBox();
 
   Form1Components components_;
+  // The events of encoder slot s + 1 carry their slot to the session.
+  struct SlotEvents final : Mp3EncoderEvents {
+    SlotEvents(Form1& f, int s) : form(f), slot(s) {}
+    void EncodeProgress(int32_t amountDone) override;
+    void EncodeDone() override;
+    Form1& form;
+    int slot;
+  };
+  std::vector<std::unique_ptr<SlotEvents>> slotEvents_;
   Form1State state_;
   HWND hwnd_ = nullptr;
   HMENU bitRateMenu_ = nullptr;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "ripper/engine/encoder_slots.h"
 #include "ripper/engine/ui_dispatch.h"
 #include "ripper/engine/user_message.h"
 #include "ripper/ui/command_line.h"
@@ -30,10 +31,20 @@ std::vector<std::wstring> Arguments() {
   return args;
 }
 
+// One encoder per logical processor (at most 8); WQ_ENCODERS=1..8 sets the
+// number, for tests and benchmarks.
+int EncoderSlotsForThisMachine() {
+  wchar_t text[8] = {};
+  const DWORD n = GetEnvironmentVariableW(L"WQ_ENCODERS", text, 8);
+  const int processors = static_cast<int>(GetActiveProcessorCount(ALL_PROCESSOR_GROUPS));
+  return ChooseEncoderSlots(processors, n > 0 && n < 8 ? std::wstring(text, n) : std::wstring());
+}
+
 Form1Components CreateComponents(const CommandLineOptions& o) {
   Form1Components c;
   c.reader = CreateCdReader(o.discImages);
   c.encoder = CreateMp3Encoder();
+  for (int s = 1; s < EncoderSlotsForThisMachine(); ++s) c.moreEncoders.push_back(CreateMp3Encoder());
   c.cddb = CreateCddbClient(*c.reader, o.cddbServer);
   if (!o.cddbEmail.empty()) c.cddb->SetEmail(o.cddbEmail);
   c.accurateRip = CreateAccurateRipDb();

@@ -137,37 +137,60 @@ class FakeArDb final : public AccurateRipDb {
 class FakeEncoder final : public Mp3Encoder {
  public:
   explicit FakeEncoder(FakeWorld& w) : w_(w) {}
+  // Another slot of the same world: scripts, calls and tags are the first's.
+  FakeEncoder(FakeWorld& w, FakeEncoder& first, int slot) : w_(w), first_(&first), slot_(slot) {}
   std::map<std::wstring, EncodeScript> scripts;  // by WAV path
   std::vector<std::wstring> calls;
   std::vector<Mp3Tags> tags;
   int32_t total = 200;
+  bool running = false;  // between StartEncoding and its EncodeDone or AbortEncoding
+  int aborts = 0;
+
+  // Ends a held encode (EncodeScript::done false): the MP3 written or not.
+  void Finish(bool writeMp3) {
+    running = false;
+    if (writeMp3) w_.PutFile(mp3_, 1000);
+    SessionEncodeDone(w_, slot_);
+  }
+  const std::wstring& Wav() const { return wav_; }
 
   void SetEvents(Mp3EncoderEvents*) override {}
-  void SetBitRateKbit(int16_t kbit) override { calls.push_back(L"BitRate " + std::to_wstring(kbit)); }
+  void SetBitRateKbit(int16_t kbit) override { Calls().push_back(L"BitRate " + std::to_wstring(kbit)); }
   int16_t SetFiles(const std::wstring& wavPath, const std::wstring& mp3Path) override {
-    calls.push_back(L"SetFiles " + wavPath + L" " + mp3Path);
+    Calls().push_back(L"SetFiles " + wavPath + L" " + mp3Path);
     wav_ = wavPath;
     mp3_ = mp3Path;
-    return scripts[wavPath].setFilesStatus;
+    return Scripts()[wavPath].setFilesStatus;
   }
   void StartEncoding() override {
-    calls.push_back(L"StartEncoding");
-    const EncodeScript s = scripts[wav_];
+    Calls().push_back(L"StartEncoding");
+    running = true;
+    const EncodeScript s = Scripts()[wav_];
     FakeWorld* w = &w_;
-    for (int32_t d : s.progress) w_.Post([w, d] { SessionEncodeProgress(*w, d); });
+    const int slot = slot_;
+    for (int32_t d : s.progress) w_.Post([w, slot, d] { SessionEncodeProgress(*w, slot, d); });
     if (s.during) w_.Post(s.during);
     if (s.done)
-      w_.Post([w, mp3 = mp3_] {
+      w_.Post([this, w, slot, mp3 = mp3_] {
+        running = false;
         w->PutFile(mp3, 1000);
-        SessionEncodeDone(*w);
+        SessionEncodeDone(*w, slot);
       });
   }
-  void AbortEncoding() override { calls.push_back(L"AbortEncoding"); }
-  int32_t ProgressTotal() override { return total; }
-  void SetTags(const Mp3Tags& t) override { tags.push_back(t); }
+  void AbortEncoding() override {
+    Calls().push_back(L"AbortEncoding");
+    running = false;
+    ++aborts;
+  }
+  int32_t ProgressTotal() override { return first_ ? first_->total : total; }
+  void SetTags(const Mp3Tags& t) override { (first_ ? first_->tags : tags).push_back(t); }
 
  private:
+  std::map<std::wstring, EncodeScript>& Scripts() { return first_ ? first_->scripts : scripts; }
+  std::vector<std::wstring>& Calls() { return first_ ? first_->calls : calls; }
   FakeWorld& w_;
+  FakeEncoder* first_ = nullptr;
+  int slot_ = 0;
   std::wstring wav_, mp3_;
 };
 

@@ -61,3 +61,19 @@ TEST(RoundHalfEven, NegativeAndExactValues) {
   EXPECT_EQ(RoundHalfEven(2.5000001), 3.0);
   EXPECT_EQ(RoundHalfEven(7.0), 7.0);
 }
+
+TEST(PipelineBars, EncodesInFlightAndFinishedWork) {
+  // One encode: exactly the one-encoder percent, halves to even included.
+  EXPECT_EQ(CombinedEncodePercent({{25, 200}}), 12);
+  EXPECT_EQ(CombinedEncodePercent({{27, 200}}), 14);
+  // Two encodes of different lengths: the mean of their fractions.
+  EXPECT_EQ(CombinedEncodePercent({{50, 200}, {300, 400}}), 50);
+  EXPECT_EQ(CombinedEncodePercent({{10, 0}, {100, 100}}), 50);  // a zero total counts as nothing done
+  EXPECT_EQ(CombinedEncodePercent({{500, 100}, {100, 100}}), 100);
+  EXPECT_EQ(CombinedEncodePercent({}), 0);
+  // Two tracks: track 1 read and half encoded, track 2 half read.
+  EXPECT_FLOAT_EQ(PipelineAllTracksWidth(kFull, 2, 1, 500, 0, 0.5), kFull / 2);
+  EXPECT_FLOAT_EQ(PipelineAllTracksWidth(kFull, 2, 2, 0, 2, 0.0), kFull);
+  EXPECT_FLOAT_EQ(PipelineAllTracksWidth(kFull, 2, 2, 2000, 2, 3.0), kFull);  // never past full
+  EXPECT_EQ(PipelineAllTracksWidth(kFull, 0, 1, 500, 0, 0.0), 0.0f);
+}

@@ -21,3 +21,14 @@ TEST(SessionLines, SessionBracketsAndErrors) {
   EXPECT_EQ(ReadErrorLine(-5, L"drive not ready"), L"Error code -5, drive not ready");
   EXPECT_EQ(ReadErrorLine(7, L""), L"Error code 7, ");
 }
+
+// A read or one encode alone keep today's status texts; side by side the
+// line names every track at work, wide numbers whole.
+TEST(SessionLines, StatusWhileReadsAndEncodesOverlap) {
+  EXPECT_EQ(PipelineStatus(3, 7, {}, 0), L"Reading Track 03,   07 Track(s) left");
+  EXPECT_EQ(PipelineStatus(0, 0, {2}, 8), L"Encoding Track 02,   08 Track(s) left");
+  EXPECT_EQ(PipelineStatus(3, 7, {1, 2}, 8), L"Reading Track 03, encoding Tracks 01, 02");
+  EXPECT_EQ(PipelineStatus(101, 1, {99}, 3), L"Reading Track 101, encoding Track 99");
+  EXPECT_EQ(PipelineStatus(0, 0, {4, 5, 6}, 1), L"Encoding Tracks 04, 05, 06");
+  EXPECT_EQ(PipelineStatus(0, 0, {}, 0), L"");
+}

@@ -3,8 +3,10 @@
 // and run while the session waits or a message box is up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <deque>
+#include <memory>
 #include <set>
 
 #include "tests/native/engine/fake_parts.h"
@@ -53,6 +55,26 @@ class World final : public FakeWorld, public SessionView, public SessionFiles {
   Mp3Encoder& Encoder() override { return encoder; }
   CddbClient& Cddb() override { return cddb; }
   RipOptions Options() override { return options; }
+  // Encoders beyond the first, when a test asks for several.
+  std::vector<std::unique_ptr<FakeEncoder>> more;
+  void SetSlots(int k) {
+    more.clear();
+    for (int s = 1; s < k; ++s) more.push_back(std::make_unique<FakeEncoder>(*this, encoder, s));
+  }
+  int EncoderSlots() override { return 1 + static_cast<int>(more.size()); }
+  Mp3Encoder& SlotEncoder(int s) override { return s == 0 ? encoder : *more.at(static_cast<size_t>(s - 1)); }
+  FakeEncoder& Slot(int s) { return s == 0 ? encoder : *more.at(static_cast<size_t>(s - 1)); }
+  // The encoder running the WAV file's encode.
+  FakeEncoder* EncoderOf(const std::wstring& wav) {
+    for (int s = 0; s < EncoderSlots(); ++s)
+      if (Slot(s).running && Slot(s).Wav() == wav) return &Slot(s);
+    return nullptr;
+  }
+  int Running() {
+    int n = 0;
+    for (int s = 0; s < EncoderSlots(); ++s) n += Slot(s).running;
+    return n;
+  }
   AccurateRipDb* AccurateRip() override { return &db; }
   int TrackListCount() override { return static_cast<int>(selected.size()); }
   bool TrackListSelected(int i) override { return selected.at(static_cast<size_t>(i)); }
@@ -541,6 +563,194 @@ TEST(VerifiedSession, AbortWhileLookingUp) {
   ASSERT_FALSE(w.queue.empty());
   while (!w.queue.empty()) w.Next();  // the aborted lookup's LookupDone
   EXPECT_FALSE(w.state.OperationDone);
+}
+
+
+// ---- several encoders --------------------------------------------------------
+
+std::wstring Wav(int n) { return L"C:\\out\\Track0" + std::to_wstring(n) + L".wav"; }
+std::wstring Mp3(int n) { return L"C:\\out\\Track0" + std::to_wstring(n) + L".mp3"; }
+
+// The one-at-a-time log of tracks 1..5 when every track rips.
+Lines SequentialLog(int tracks) {
+  Lines l;
+  for (int n = 1; n <= tracks; ++n) {
+    const std::wstring nn = L"0" + std::to_wstring(n), left = L"0" + std::to_wstring(tracks - n + 1);
+    l.push_back(L"Reading Track  " + nn + L",   " + left + L" Track(s) left");
+    l.push_back(L"Encoding Track " + nn + L",   " + left + L" Track(s) left");
+  }
+  return l;
+}
+
+// Tracks 1 and 2 encode until track 4's read is under way, so later tracks
+// finish first; the log still reads track by track, as with one encoder,
+// and the reader never waited for an encoder.
+TEST(PipelineSession, LogStaysInTrackOrderWhileEncodesOverlap) {
+  for (int k : {1, 2, 4}) {
+    World w;
+    w.SetSlots(k);
+    w.Select({1, 2, 3, 4, 5});
+    std::vector<int> encodingAtRead;
+    Lines statusAtRead4;
+    w.reader.onRead = [&](int track) {
+      encodingAtRead.push_back(w.Running());
+      if (track == 4) statusAtRead4.push_back(w.status);
+    };
+    if (k > 1) {
+      w.encoder.scripts[Wav(1)].done = w.encoder.scripts[Wav(2)].done = false;
+      w.reader.scripts[4].during = [&] {
+        // Track 3's lines are all known by now, yet none may be out.
+        EXPECT_EQ(std::count(w.log.begin(), w.log.end(), L"Encoding Track 03,   03 Track(s) left"), 0) << k;
+        w.EncoderOf(Wav(2))->Finish(true);
+        w.EncoderOf(Wav(1))->Finish(true);
+      };
+    }
+    w.Run();
+    EXPECT_EQ(Middle(w.log), SequentialLog(5)) << k;
+    for (int n = 1; n <= 5; ++n) {
+      EXPECT_EQ(w.files.count(Mp3(n)), 1u) << k << " " << n;
+      EXPECT_EQ(w.files.count(Wav(n)), 0u) << k << " " << n;
+    }
+    if (k == 1) {
+      EXPECT_EQ(encodingAtRead, (std::vector<int>{0, 0, 0, 0, 0}));
+    } else {
+      // Reads 2..4 ran beside track 1's (and 2's) encode.
+      EXPECT_EQ(encodingAtRead[1], 1) << k;
+      EXPECT_EQ(encodingAtRead[3], k == 2 ? 2 : 3) << k;
+      EXPECT_EQ(statusAtRead4, Lines{k == 2 ? L"Reading Track 04, encoding Tracks 01, 02"
+                                            : L"Reading Track 04, encoding Tracks 01, 02, 03"});
+    }
+    ExpectEnded(w);
+  }
+}
+
+// ABORT while track 3 is read and tracks 1 and 2 encode: every encode is
+// stopped, each track says where it stopped, in track order, and keeps its
+// WAV. A track that waited for an encoder says so too.
+TEST(PipelineSession, AbortStopsTheReadAndEveryEncode) {
+  for (int k : {2, 4}) {
+    World w;
+    w.SetSlots(k);
+    w.Select({1, 2, 3, 4, 5, 6});
+    for (int n = 1; n <= 6; ++n) w.encoder.scripts[Wav(n)].done = false;
+    // k tracks encode, one waits for an encoder, the next is being read.
+    w.reader.scripts[k + 2] = ReadScript{0, 5000, {}, ReadScript::Nothing, 0, {}, [&] { SessionRequestAbort(w); }};
+    w.Run();
+    auto nn = [](int n) { return L"0" + std::to_wstring(n); };
+    Lines want;
+    for (int n = 1; n <= k + 2; ++n) {
+      want.push_back(L"Reading Track  " + nn(n) + L",   " + nn(7 - n) + L" Track(s) left");
+      if (n <= k) {
+        want.push_back(L"Encoding Track " + nn(n) + L",   " + nn(7 - n) + L" Track(s) left");
+        want.push_back(L"Encoding Aborted");
+      }
+    }
+    want.insert(want.end() - 1, L"Error, no MP3 file for Track " + nn(k + 1) +
+                                    L" (the session was aborted before its encode) WAV file kept");
+    want.push_back(L"Reading Aborted");
+    EXPECT_EQ(Middle(w.log), want) << k;
+    for (int s = 0; s < k; ++s) EXPECT_EQ(w.Slot(s).aborts, 1) << k << " " << s;
+    for (int n = 1; n <= k + 2; ++n) EXPECT_EQ(w.files.count(Wav(n)), 1u) << k << " " << n;
+    for (int n = 1; n <= 6; ++n) EXPECT_EQ(w.files.count(Mp3(n)), 0u) << k << " " << n;
+    // BeginSession, the reads, AbortRead, EndSession: no read after the abort.
+    EXPECT_EQ(w.reader.calls.size(), static_cast<size_t>(k + 2 + 3)) << k;
+    ExpectEnded(w);
+  }
+}
+
+// Track 2's encode fails (no MP3) while track 1 still encodes: the others
+// go on, track 2 keeps its WAV with its line, in its place in the log.
+TEST(PipelineSession, FailedEncodeInTheMiddleStopsNoOther) {
+  for (int k : {1, 2, 4}) {
+    World w;
+    w.SetSlots(k);
+    w.Select({1, 2, 3, 4});
+    w.encoder.scripts[Wav(2)].done = false;
+    w.encoder.scripts[Wav(2)].during = [&] { w.EncoderOf(Wav(2))->Finish(false); };
+    if (k > 1) {
+      w.encoder.scripts[Wav(1)].done = false;
+      w.reader.scripts[4].during = [&] { w.EncoderOf(Wav(1))->Finish(true); };
+    }
+    w.Run();
+    Lines want = SequentialLog(4);
+    want.insert(want.begin() + 4, L"Error, no MP3 file for Track 02 (the MP3 file is missing) WAV file kept");
+    EXPECT_EQ(Middle(w.log), want) << k;
+    EXPECT_EQ(w.files, (std::map<std::wstring, long long>{
+                           {Mp3(1), 1000}, {Wav(2), 4044}, {Mp3(3), 1000}, {Mp3(4), 1000}}))
+        << k;
+    ExpectEnded(w);
+  }
+}
+
+// A drive faster than the encoders stops after slots + 2 WAV files wait,
+// so the disk holds a bounded number of them; it goes on once one is taken.
+TEST(PipelineSession, ReaderStopsWhenTooManyWavFilesWait) {
+  World w;
+  w.SetSlots(2);
+  w.Select({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  w.encoder.scripts[Wav(1)].done = w.encoder.scripts[Wav(2)].done = false;
+  size_t readsWhileStuck = 0;
+  w.reader.scripts[6].during = [&] {
+    // Queued behind track 6's ReadDone: runs once the session waits again.
+    w.Post([&] {
+      readsWhileStuck = w.reader.calls.size() - 1;
+      w.EncoderOf(Wav(1))->Finish(true);
+      w.EncoderOf(Wav(2))->Finish(true);
+    });
+  };
+  w.Run();
+  EXPECT_EQ(readsWhileStuck, 6u);  // 2 encoding, 4 waiting: no 7th read
+  EXPECT_EQ(Middle(w.log), SequentialLog(9));
+  EXPECT_EQ(w.files.size(), 9u);
+}
+
+// Verified rips with encodes overlapping the reads: each track is judged on
+// its own read's proof, though later reads ended before its encode did.
+TEST(PipelineSession, EachTrackJudgedOnItsOwnRead) {
+  World w;
+  w.SetSlots(2);
+  w.Select({1, 2, 3});
+  w.options.verify = true;
+  w.db.answer = Found({Chunk({{5, 0x0A, 0}, {5, 0x0B, 0}, {5, 0x0C, 0}})});
+  w.reader.proofs = {{1, Proof(0x0A, 1)}, {2, Proof(0x0B, 2)}, {3, Proof(0x0C, 3)}};
+  w.encoder.scripts[Wav(1)].done = false;
+  w.reader.scripts[3].during = [&] { w.EncoderOf(Wav(1))->Finish(true); };
+  w.Run();
+  EXPECT_EQ(Middle(w.log),
+            (Lines{kFound, kRead1, kEnc1, L"Track 01: accurately ripped (confidence 5, AccurateRip v1 0000000A)",
+                   kRead2, kEnc2, L"Track 02: accurately ripped (confidence 5, AccurateRip v1 0000000B)", kRead3,
+                   kEnc3, L"Track 03: accurately ripped (confidence 5, AccurateRip v1 0000000C)",
+                   L"3 of 3 tracks accurately ripped"}));
+}
+
+// The encoding bar shows the encodes in flight together; the all-tracks
+// bar only grows and is full once every track is done.
+TEST(PipelineSession, BarsShowTheWorkInFlight) {
+  World w;
+  w.SetSlots(2);
+  w.Select({1, 2});
+  w.encoder.scripts[Wav(1)] = EncodeScript{0, {50}, false, {}};
+  w.encoder.scripts[Wav(2)] = EncodeScript{0, {150}, false, {}};
+  std::vector<float> all;
+  float encodingBoth = -1;
+  auto snapAll = [&] { all.push_back(w.bars[0]); };
+  w.reader.scripts[2].during = snapAll;
+  w.encoder.scripts[Wav(2)].during = [&] {
+    encodingBoth = w.bars[2];
+    snapAll();
+    w.EncoderOf(Wav(1))->Finish(true);
+    w.Post([&] {
+      snapAll();
+      w.EncoderOf(Wav(2))->Finish(true);
+    });
+  };
+  w.Run();
+  // (50 + 150) / 400 = 50 %.
+  EXPECT_FLOAT_EQ(encodingBoth, 3495.0f / 2);
+  ASSERT_EQ(all.size(), 3u);
+  EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
+  EXPECT_GT(all[0], 0.0f);
+  EXPECT_EQ(Middle(w.log), SequentialLog(2));
 }
 
 }  // namespace

@@ -27,11 +27,17 @@ class FakeHost final : public FakeWorld {
   // Real components in place of the scripted ones, when set.
   CdReader* realReader = nullptr;
   Mp3Encoder* realEncoder = nullptr;
+  // Encoder slots 1.. beside Encoder(), when a test runs several.
+  std::vector<Mp3Encoder*> moreEncoders;
 
   Form1State& State() override { return state; }
   CdReader& Reader() override { return realReader ? *realReader : reader; }
   Mp3Encoder& Encoder() override { return realEncoder ? *realEncoder : encoder; }
   CddbClient& Cddb() override { return cddb; }
+  int EncoderSlots() override { return 1 + static_cast<int>(moreEncoders.size()); }
+  Mp3Encoder& SlotEncoder(int slot) override {
+    return slot == 0 ? Encoder() : *moreEncoders.at(static_cast<size_t>(slot - 1));
+  }
   int TrackListCount() override { return static_cast<int>(selected.size()); }
   bool TrackListSelected(int index) override { return selected.at(static_cast<size_t>(index)); }
   int TrackListSelectedCount() override;
