@@ -5,6 +5,7 @@
 #include "menulink/integration/hook.h"
 #include "menulink/integration/menu_items.h"
 #include "menulink/integration/subclass.h"
+#include "menulink/integration/wide_host_folder.h"
 #include "menulink/registry/app_table.h"
 #include "menulink/registry/error_messages.h"
 #include "menulink/registry/module_names.h"
@@ -93,17 +94,7 @@ void StartWideHost() {
     return;
   }
   char folder[MAX_PATH] = {};
-#ifdef MENULINK_TEST_BUILD
-  // The test library lies in a folder without the host: tests name one.
-  DWORD n = GetEnvironmentVariableA("MENULINK_HOST_DIR", folder, sizeof folder);
-  if (n == 0 || n >= sizeof folder) return;
-  if (folder[n - 1] != '\\' && n + 1 < sizeof folder) lstrcatA(folder, "\\");
-#else
-  DWORD n = GetModuleFileNameA(MenulinkModule(), folder, sizeof folder);
-  if (n == 0 || n >= sizeof folder) return;
-  char* slash = std::strrchr(folder, '\\');
-  if (slash) slash[1] = '\0';
-#endif
+  if (!WideHostFolder(folder, sizeof folder)) return;
   char command[MAX_PATH + 64];
   wsprintfA(command, "\"%s%s\" %lu", folder, kWideHostName, GetCurrentProcessId());
   STARTUPINFOA si = {};
