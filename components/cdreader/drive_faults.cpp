@@ -175,7 +175,11 @@ std::string DriveFaultsText(const DriveFaults& f) {
     out += buf;
   }
   if (f.speed > 0) {
-    std::snprintf(buf, sizeof buf, "speed %.6gx\n", f.speed);
+    // The shortest text that reads back as the same speed.
+    for (int digits = 6; digits <= 17; ++digits) {
+      std::snprintf(buf, sizeof buf, "speed %.*gx\n", digits, f.speed);
+      if (std::strtod(buf + 6, nullptr) == f.speed) break;
+    }
     out += buf;
   }
   for (const FlakyRange& r : f.flaky) {
