@@ -1,14 +1,15 @@
 // Which per-mille values of a read reach the user-interface thread. A disc
 // image reads a track in a fraction of a second, hundreds of values that no
-// screen could show one by one; a real drive gives one every few hundred
-// milliseconds, and those all pass.
+// screen could show one by one; a drive at 8x still gives one every few
+// tens of milliseconds.
 #pragma once
 #include <cstdint>
 
 namespace cdr {
 
-// One display frame at 60 Hz.
-constexpr uint32_t kProgressIntervalMs = 16;
+// Ten moves a second look smooth on a bar, and each event wakes the
+// user-interface thread while encodes run beside the read.
+constexpr uint32_t kProgressIntervalMs = 100;
 
 class ProgressPacer {
  public:

@@ -111,6 +111,7 @@ struct Job {
   // follows them, as the lame command places it after --id3v2-only tags.
   std::vector<uint8_t> leading;
   bool lameReservesInfo = true;
+  int bitRate = 128;
   std::shared_ptr<EventTarget> target;
   // Shared with the encoder, which may still look at it while the worker ends.
   std::shared_ptr<JobControl> control = std::make_shared<JobControl>();
@@ -202,6 +203,31 @@ struct AudioWriter {
   }
 };
 
+// LAME's setup takes milliseconds of tables: done on the worker, so that the
+// user-interface thread, which starts every encode, stays free.
+bool SetUpLame(Job& job) {
+  job.lame = lame_init();
+  if (!job.lame) return false;
+  // The settings of Debian's "lame -b N", so that the output matches it.
+  lame_set_num_channels(job.lame, job.info.channels);
+  lame_set_in_samplerate(job.lame, static_cast<int>(job.info.sampleRate));
+  lame_set_num_samples(job.lame, static_cast<unsigned long>(job.info.frames));
+  lame_set_VBR(job.lame, vbr_off);
+  lame_set_brate(job.lame, job.bitRate);
+  lame_set_quality(job.lame, 3);
+  lame_set_findReplayGain(job.lame, 1);
+  lame_set_bWriteVbrTag(job.lame, 1);
+  lame_set_write_id3tag_automatic(job.lame, 0);
+  // MinGW's LAME would take its SSE path, which differs from the plain C
+  // path of Debian's build in single bits.
+  lame_set_asm_optimizations(job.lame, SSE, 0);
+  if (lame_init_params(job.lame) < 0) return false;
+  job.lameReservesInfo =
+      LameReservesInfoFrame(lame_get_version(job.lame) == 1, static_cast<uint32_t>(lame_get_out_samplerate(job.lame)),
+                            lame_get_brate(job.lame), lame_get_mode(job.lame) == MONO);
+  return true;
+}
+
 // Encodes the whole data chunk; false on any failure or abort.
 bool Encode(Job& job) {
   if (!job.leading.empty() && !WriteAll(job.out, job.leading.data(), job.leading.size())) return false;
@@ -232,13 +258,13 @@ bool Encode(Job& job) {
     if (n < 0 || !writer.Write(mp3.data(), static_cast<size_t>(n))) return false;
     framesDone += frames;
     const int32_t done = ProgressDoneFor(framesDone, job.info.frames);
-    if (done < total && throttle.ShouldReport(done)) PostProgress(job.target, done);
+    if (done < total && throttle.ShouldReport(done, GetTickCount64())) PostProgress(job.target, done);
   }
   if (job.control->abort.load()) return false;
   const int n = lame_encode_flush(job.lame, mp3.data(), static_cast<int>(mp3.size()));
   if (n < 0 || !writer.Write(mp3.data(), static_cast<size_t>(n))) return false;
   if (!writer.WriteInfoFrame()) return false;
-  if (throttle.ShouldReport(total)) PostProgress(job.target, total);
+  if (throttle.ShouldReport(total, GetTickCount64())) PostProgress(job.target, total);
   return FlushFileBuffers(job.out) != 0;
 }
 
@@ -253,7 +279,10 @@ EncodeThread(void* param) {
   std::unique_ptr<Job> job(static_cast<Job*>(param));
   std::wstring failure;
   SetLastError(0);
-  if (Encode(*job)) {
+  if (!SetUpLame(*job)) {
+    failure = L"the encoder refused the settings";
+    job->DiscardOutput();
+  } else if (Encode(*job)) {
     CloseHandle(job->out);
     job->out = INVALID_HANDLE_VALUE;
     if (!MoveFileExW(job->tempPath.c_str(), job->finalPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
@@ -325,26 +354,7 @@ class LameMp3Encoder final : public Mp3Encoder {
     if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
       return Refuse(SetFilesStatus::CannotCreateMp3, L"the old MP3 file is read-only");
 
-    job->lame = lame_init();
-    if (!job->lame) return Refuse(SetFilesStatus::EncoderSetup, L"the encoder could not start");
-    // The settings of Debian's "lame -b N", so that the output matches it.
-    lame_set_num_channels(job->lame, job->info.channels);
-    lame_set_in_samplerate(job->lame, static_cast<int>(job->info.sampleRate));
-    lame_set_num_samples(job->lame, static_cast<unsigned long>(job->info.frames));
-    lame_set_VBR(job->lame, vbr_off);
-    lame_set_brate(job->lame, bitRate_);
-    lame_set_quality(job->lame, 3);
-    lame_set_findReplayGain(job->lame, 1);
-    lame_set_bWriteVbrTag(job->lame, 1);
-    lame_set_write_id3tag_automatic(job->lame, 0);
-    // MinGW's LAME would take its SSE path, which differs from the plain C
-    // path of Debian's build in single bits.
-    lame_set_asm_optimizations(job->lame, SSE, 0);
-    if (lame_init_params(job->lame) < 0)
-      return Refuse(SetFilesStatus::EncoderSetup, L"the encoder refused the settings");
-    job->lameReservesInfo = LameReservesInfoFrame(
-        lame_get_version(job->lame) == 1, static_cast<uint32_t>(lame_get_out_samplerate(job->lame)),
-        lame_get_brate(job->lame), lame_get_mode(job->lame) == MONO);
+    job->bitRate = bitRate_;
 
     // A temporary file left by a killed session would refuse CREATE_ALWAYS
     // if it carried the read-only or hidden attribute; it holds nothing.

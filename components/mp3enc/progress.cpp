@@ -15,7 +15,7 @@ int32_t ProgressDoneFor(uint64_t framesDone, uint64_t frames) {
   return static_cast<int32_t>(std::min<uint64_t>(blocks, static_cast<uint64_t>(total)));
 }
 
-bool ProgressThrottle::ShouldReport(int32_t done) {
+bool ProgressThrottle::ShouldReport(int32_t done, uint64_t nowMs) {
   if (finalSent_) return false;
   if (done >= total_) {
     finalSent_ = true;
@@ -23,6 +23,9 @@ bool ProgressThrottle::ShouldReport(int32_t done) {
   }
   const int32_t percent = static_cast<int32_t>(static_cast<int64_t>(done) * 100 / total_);
   if (percent <= lastPercent_) return false;
+  if (reported_ && nowMs - lastMs_ < interval_) return false;
   lastPercent_ = percent;
+  reported_ = true;
+  lastMs_ = nowMs;
   return true;
 }

@@ -13,16 +13,26 @@ int32_t ProgressTotalFor(uint64_t frames);
 // Blocks done after `framesDone` frames, capped at the total.
 int32_t ProgressDoneFor(uint64_t framesDone, uint64_t frames);
 
+// Four events a second still move a bar smoothly; every event costs the
+// user-interface thread a wake-up, and several encodes run at once.
+constexpr uint32_t kEncodeProgressIntervalMs = 250;
+
 // Decides which progress values are worth an event: at most one per
-// percent (and the final one), so the user-interface thread is not flooded.
+// percent and per interval (and the final one, always), so the
+// user-interface thread is not flooded.
 class ProgressThrottle {
  public:
-  explicit ProgressThrottle(int32_t total) : total_(total > 0 ? total : 1) {}
-  // True when `done` should be reported.
-  bool ShouldReport(int32_t done);
+  explicit ProgressThrottle(int32_t total, uint32_t intervalMs = kEncodeProgressIntervalMs)
+      : total_(total > 0 ? total : 1), interval_(intervalMs) {}
+  // True when `done` should be reported; nowMs is a monotonic clock. The
+  // first percent passes at once, so a listener sees the encode start.
+  bool ShouldReport(int32_t done, uint64_t nowMs);
 
  private:
   int32_t total_;
+  uint32_t interval_;
   int32_t lastPercent_ = 0;  // 0 % would not move a bar
+  bool reported_ = false;
+  uint64_t lastMs_ = 0;
   bool finalSent_ = false;
 };

@@ -117,6 +117,7 @@ __attribute__((noinline)) bool EncodeTrack(const std::string& wav, const std::st
   std::vector<unsigned char> buf(kChunkFrames * 5 / 4 + 7200);
   const int32_t total = ProgressTotalFor(info.frames);
   ProgressThrottle throttle(total);
+  uint64_t tick = 0;  // no real clock: a value per chunk, 1 ms apart
   lseek(in, off_t(info.dataOffset), SEEK_SET);
   bool ok = true;
   uint64_t done = 0;
@@ -128,14 +129,14 @@ __attribute__((noinline)) bool EncodeTrack(const std::string& wav, const std::st
     ok = ok && n >= 0 && write(out, buf.data(), size_t(n)) == n;
     done += frames;
     const int32_t d = ProgressDoneFor(done, info.frames);
-    if (d < total && throttle.ShouldReport(d)) ++g_posts;
+    if (d < total && throttle.ShouldReport(d, ++tick)) ++g_posts;
   }
   const int n = lame_encode_flush(l, buf.data(), int(buf.size()));
   ok = ok && n >= 0 && write(out, buf.data(), size_t(n)) == n;
   unsigned char tag[2880];
   const size_t t = lame_get_lametag_frame(l, tag, sizeof tag);
   ok = ok && pwrite(out, tag, t, 0) == ssize_t(t);
-  if (throttle.ShouldReport(total)) ++g_posts;
+  if (throttle.ShouldReport(total, tick)) ++g_posts;
   fsync(out);
   lame_close(l);
   close(out);

@@ -240,7 +240,7 @@ bool EncodePlain(const std::wstring& wav, const std::wstring& mp3, std::vector<d
     ok = n >= 0 && WriteFile(out, buf.data(), DWORD(n), &put, nullptr);
     framesDone += got / 4;
     const int32_t done = ProgressDoneFor(framesDone, frames);
-    if (done < total && throttle.ShouldReport(done)) marks.push_back(Now());
+    if (done < total && throttle.ShouldReport(done, GetTickCount64())) marks.push_back(Now());
   }
   int n = lame_encode_flush(l, buf.data(), int(buf.size()));
   ok = ok && n >= 0 && WriteFile(out, buf.data(), DWORD(n), &put, nullptr);
@@ -248,7 +248,7 @@ bool EncodePlain(const std::wstring& wav, const std::wstring& mp3, std::vector<d
   size_t t = lame_get_lametag_frame(l, tag, sizeof tag);
   SetFilePointer(out, 0, nullptr, FILE_BEGIN);
   if (t > 0) ok = ok && WriteFile(out, tag, DWORD(t), &put, nullptr);
-  if (throttle.ShouldReport(total)) marks.push_back(Now());
+  if (throttle.ShouldReport(total, GetTickCount64())) marks.push_back(Now());
   lame_close(l);
   CloseHandle(in);
   CloseHandle(out);

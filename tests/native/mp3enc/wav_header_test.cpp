@@ -195,17 +195,38 @@ TEST(Progress, TotalIsNeverZeroAndDoneReachesIt) {
 }
 
 TEST(Progress, ThrottleReportsAtMostOncePerPercentAndTheEnd) {
+  // A slow encode: each block a second apart, so only the percent rule acts.
   ProgressThrottle t(100000);
   int reported = 0;
-  for (int32_t d = 1; d <= 100000; ++d) reported += t.ShouldReport(d);
+  for (int32_t d = 1; d <= 100000; ++d) reported += t.ShouldReport(d, uint64_t(d) * 1000);
   EXPECT_EQ(reported, 100);  // 1..99 percent, then the end
-  EXPECT_FALSE(t.ShouldReport(100000));
+  EXPECT_FALSE(t.ShouldReport(100000, 1u << 30));
 
   ProgressThrottle small(3);
-  EXPECT_TRUE(small.ShouldReport(1));
-  EXPECT_TRUE(small.ShouldReport(2));
-  EXPECT_FALSE(small.ShouldReport(2));
-  EXPECT_TRUE(small.ShouldReport(3));
+  EXPECT_TRUE(small.ShouldReport(1, 0));
+  EXPECT_TRUE(small.ShouldReport(2, 1000));
+  EXPECT_FALSE(small.ShouldReport(2, 2000));
+  EXPECT_TRUE(small.ShouldReport(3, 2000));
+}
+
+TEST(Progress, AFastEncodeReportsItsStartOnePerIntervalAndItsEnd) {
+  // 1000 ms for the whole encode, a block every 10 us: the first percent
+  // (at 10 ms) at once, then one each 250 ms, and the end however soon it
+  // comes.
+  ProgressThrottle t(100000, 250);
+  std::vector<uint64_t> at;
+  for (int32_t d = 1; d <= 100000; ++d) {
+    const uint64_t now = uint64_t(d) / 100;
+    if (t.ShouldReport(d, now)) at.push_back(now);
+  }
+  EXPECT_EQ(at, (std::vector<uint64_t>{10, 260, 510, 760, 1000}));
+
+  // A percent held back by the interval is reported by the next block
+  // after it: the bar never stops short of what is done.
+  ProgressThrottle u(100, 250);
+  EXPECT_TRUE(u.ShouldReport(1, 0));
+  EXPECT_FALSE(u.ShouldReport(2, 100));
+  EXPECT_TRUE(u.ShouldReport(3, 260));
 }
 
 }  // namespace
