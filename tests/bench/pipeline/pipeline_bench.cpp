@@ -26,29 +26,11 @@
 #include "ripper/engine/message_pump.h"
 #include "ripper/engine/session.h"
 #include "ripper/engine/ui_dispatch.h"
+#include "tests/bench/common/bench_parts.h"
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return double(c.QuadPart) / double(f.QuadPart);
-}
-
-double Seconds(FILETIME t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; }
-
-double ProcessCpu() {
-  FILETIME c, e, k, u;
-  GetProcessTimes(GetCurrentProcess(), &c, &e, &k, &u);
-  return Seconds(k) + Seconds(u);
-}
-
-double ThreadCpu() {
-  FILETIME c, e, k, u;
-  GetThreadTimes(GetCurrentThread(), &c, &e, &k, &u);
-  return Seconds(k) + Seconds(u);
-}
+using namespace bench;
 
 // Busy and total time of each processor, from the system's counters.
 struct CoreTimes {
@@ -75,17 +57,6 @@ CoreTimes ReadCores() {
   }
   return t;
 }
-
-class NoCddb : public CddbClient {
- public:
-  void SetClientName(const std::wstring&) override {}
-  void SetConnection(const std::wstring&) override {}
-  std::wstring DiscTitle() override { return {}; }
-  int16_t CddbTrackCount() override { return 0; }
-  std::wstring TrackTitle(int16_t&) override { return {}; }
-  void SetEmail(const std::wstring&) override {}
-  std::wstring LastError() override { return {}; }
-};
 
 class BenchHost : public SessionHost, public CdReaderEvents {
  public:
@@ -184,17 +155,7 @@ bool EncodePlain(const std::wstring& wav, const std::wstring& mp3) {
   GetFileSizeEx(in, &size);
   const unsigned long frames = static_cast<unsigned long>((size.QuadPart - 44) / 4);
   SetFilePointer(in, 44, nullptr, FILE_BEGIN);
-  lame_t l = lame_init();
-  lame_set_num_channels(l, 2);
-  lame_set_in_samplerate(l, 44100);
-  lame_set_num_samples(l, frames);
-  lame_set_VBR(l, vbr_off);
-  lame_set_brate(l, 128);
-  lame_set_quality(l, 3);
-  lame_set_findReplayGain(l, 1);
-  lame_set_bWriteVbrTag(l, 1);
-  lame_set_asm_optimizations(l, SSE, 0);
-  lame_init_params(l);
+  lame_t l = NewPlainLame(frames);
   std::vector<short> pcm(kChunkFrames * 2);
   std::vector<unsigned char> buf(kChunkFrames * 5 / 4 + 7200);
   DWORD got = 0, put = 0;

@@ -9,21 +9,9 @@
 #   run.sh [BUILD_DIR]   (default build/win64)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
-build=$(cd "${1:-${WQ_BUILD:-$root/build/win64}}" && pwd)
-bin=$build/bin
-for f in pipeline_bench.exe discimage.exe; do
-  [ -f "$bin/$f" ] || { echo "pipeline bench: $bin/$f missing (build ${build##*/} first)"; exit 1; }
-done
-if objdump -f "$bin/pipeline_bench.exe" 2>/dev/null | grep -q 'pei-i386'; then
-  wine=/usr/lib/wine/wine; bits=32
-else
-  wine=/usr/lib/wine/wine64; bits=64
-fi
-eval "$(bash "$root/tests/bed/winebed.sh" env)"
-work=$(mktemp -d /tmp/wq-pipeline-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+. "$root/tests/bench/common/wine_bench.sh"
+bench_setup pipeline "${1:-}" pipeline_bench.exe discimage.exe
 mkdir -p "$work/full" "$work/slow" "$work/out" "$work/wav"
-win() { echo "Z:${1//\//\\}"; }
 # At full speed a 21-minute disc of ten tracks of uneven length, as an
 # album has: with five, the last and longest track alone would hold one
 # encoder busy after the other has run out of work, whatever the session

@@ -9,22 +9,9 @@
 #   run.sh [BUILD_DIR]   (default build/win64; build/win32 runs under 32-bit Wine)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
-build=$(cd "${1:-${WQ_BUILD:-$root/build/win64}}" && pwd)
-bin=$build/bin
-for f in session_bench.exe discimage.exe; do
-  [ -f "$bin/$f" ] || { echo "session bench: $bin/$f missing (build ${build##*/} first)"; exit 1; }
-done
-# The PE header says which Wine runs it.
-if objdump -f "$bin/session_bench.exe" 2>/dev/null | grep -q 'pei-i386'; then
-  wine=/usr/lib/wine/wine; bits=32
-else
-  wine=/usr/lib/wine/wine64; bits=64
-fi
-eval "$(bash "$root/tests/bed/winebed.sh" env)"
-work=$(mktemp -d /tmp/wq-session-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+. "$root/tests/bench/common/wine_bench.sh"
+bench_setup session "${1:-}" session_bench.exe discimage.exe
 mkdir -p "$work/out" "$work/wav" "$work/disc"
-win() { echo "Z:${1//\//\\}"; }
 run() { "$wine" "$@"; }
 # WQ_SESSION_TRACKS: track lengths in seconds, for a shorter look.
 run "$bin/discimage.exe" --out "$(win "$work/disc/long.cue")" --tracks "${WQ_SESSION_TRACKS:-240,240,240,240,300}" >/dev/null

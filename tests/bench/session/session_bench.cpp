@@ -29,30 +29,12 @@
 #include "ripper/engine/message_pump.h"
 #include "ripper/engine/session.h"
 #include "ripper/engine/ui_dispatch.h"
+#include "tests/bench/common/bench_parts.h"
 #include "ripper/engine/user_message.h"
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return double(c.QuadPart) / double(f.QuadPart);
-}
-
-double Seconds(FILETIME t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; }
-
-double ThreadCpu() {
-  FILETIME a, b, k, u;
-  GetThreadTimes(GetCurrentThread(), &a, &b, &k, &u);
-  return Seconds(k) + Seconds(u);
-}
-
-double ProcessCpu() {
-  FILETIME a, b, k, u;
-  GetProcessTimes(GetCurrentProcess(), &a, &b, &k, &u);
-  return Seconds(k) + Seconds(u);
-}
+using namespace bench;
 
 // Wall and process CPU of one stretch of work, summed over its runs.
 struct Span {
@@ -83,17 +65,6 @@ LRESULT CALLBACK CountSent(int code, WPARAM wp, LPARAM lp) {
   if (code == HC_ACTION && g_counting) ++g_sent[reinterpret_cast<CWPSTRUCT*>(lp)->message];
   return CallNextHookEx(nullptr, code, wp, lp);
 }
-
-class NoCddb : public CddbClient {
- public:
-  void SetClientName(const std::wstring&) override {}
-  void SetConnection(const std::wstring&) override {}
-  std::wstring DiscTitle() override { return {}; }
-  int16_t CddbTrackCount() override { return 0; }
-  std::wstring TrackTitle(int16_t&) override { return {}; }
-  void SetEmail(const std::wstring&) override {}
-  std::wstring LastError() override { return {}; }
-};
 
 // CPU and count of the session's event handlers, per kind, on the UI thread.
 struct HandlerCost {
@@ -196,21 +167,6 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
 
 constexpr int kChunkFrames = 1152 * 16;  // as the encoder hands LAME
 
-lame_t NewLame(unsigned long frames) {
-  lame_t l = lame_init();
-  lame_set_num_channels(l, 2);
-  lame_set_in_samplerate(l, 44100);
-  lame_set_num_samples(l, frames);
-  lame_set_VBR(l, vbr_off);
-  lame_set_brate(l, 128);
-  lame_set_quality(l, 3);
-  lame_set_findReplayGain(l, 1);
-  lame_set_bWriteVbrTag(l, 1);
-  lame_set_asm_optimizations(l, SSE, 0);
-  lame_init_params(l);
-  return l;
-}
-
 // The plain loop: the WAV file through LAME with the encoder's settings.
 // Marks the times at which the encoder would post its events for the same
 // file: each reported percent, the total, and the end.
@@ -227,7 +183,7 @@ bool EncodePlain(const std::wstring& wav, const std::wstring& mp3, std::vector<d
   GetFileSizeEx(in, &size);
   const unsigned long frames = static_cast<unsigned long>((size.QuadPart - 44) / 4);
   SetFilePointer(in, 44, nullptr, FILE_BEGIN);
-  lame_t l = NewLame(frames);
+  lame_t l = NewPlainLame(frames);
   std::vector<short> pcm(kChunkFrames * 2);
   std::vector<unsigned char> buf(kChunkFrames * 5 / 4 + 7200);
   DWORD got = 0, put = 0;
@@ -296,7 +252,7 @@ bool MeasurePlainParts(const std::wstring& wav, const std::wstring& mp3, PlainPa
   std::vector<unsigned char> buf(kChunkFrames * 5 / 4 + 7200);
   std::vector<std::vector<unsigned char>> pieces;
   p.lame.Start();
-  lame_t l = NewLame(static_cast<unsigned long>(frames));
+  lame_t l = NewPlainLame(static_cast<unsigned long>(frames));
   for (size_t at = 0; at < frames; at += kChunkFrames) {
     const int n = int(frames - at < size_t(kChunkFrames) ? frames - at : kChunkFrames);
     const int m = lame_encode_buffer_interleaved(l, const_cast<short*>(samples + at * 2), n, buf.data(),
