@@ -37,6 +37,7 @@ struct Form2 {
   int dpi = 96;
   SessionHost* host = nullptr;
   bool inAbort = false;
+  bool linesHeld = false;  // lines added but not yet painted
 };
 
 Form2 g_form;
@@ -47,6 +48,12 @@ const Rect kFrameRects[3] = {{120, 120, 3615, 375}, {120, 600, 3615, 375}, {120,
 const Rect kCommand1Rect{1320, 4320, 1215, 375}, kText1Rect{120, 1680, 3615, 285},
     kList1Rect{120, 2040, 3615, 2205};
 const wchar_t* const kFrameTexts[3] = {L"All Tracks", L"This Track", L"Encoding"};
+
+// Painting the list costs milliseconds a time (its scroll bar included),
+// and a track's lines come in bursts: they are painted together, this long
+// after the first of them.
+constexpr UINT_PTR kShowLinesTimer = 1;
+constexpr UINT kShowLinesDelayMs = 100;
 
 int Px(int twips) { return TwipsToPixels(twips, g_form.dpi); }
 
@@ -99,8 +106,26 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 void Layout();
 
+void ShowHeldLines() {
+  if (!g_form.linesHeld) return;
+  g_form.linesHeld = false;
+  KillTimer(g_form.wnd, kShowLinesTimer);
+  HWND l = g_form.list1;
+  // Keep the newest line in view.
+  const LRESULT n = SendMessageW(l, LB_GETCOUNT, 0, 0);
+  if (n > 0) SendMessageW(l, LB_SETTOPINDEX, static_cast<WPARAM>(n - 1), 0);
+  SendMessageW(l, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(l, nullptr, TRUE);
+}
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_TIMER:
+      if (wp == kShowLinesTimer) {
+        ShowHeldLines();
+        return 0;
+      }
+      break;
     case WM_COMMAND:
       if (LOWORD(wp) == kCommand1Id && HIWORD(wp) == BN_CLICKED) {
         AbortOrClose();
@@ -145,6 +170,9 @@ bool RegisterClasses() {
   if (done) return true;
   HINSTANCE inst = GetModuleHandleW(nullptr);
   WNDCLASSW bar{};
+  // A device context of its own: a bar is drawn at every pixel it gains,
+  // and its own DC is had without setting one up each time.
+  bar.style = CS_OWNDC;
   bar.lpfnWndProc = BarProc;
   bar.hInstance = inst;
   g_barBrush = CreateSolidBrush(RGB(0, 0, 128));
@@ -266,9 +294,17 @@ std::wstring Form2Status() { return WindowText(g_form.text1); }
 void Form2AddLine(const std::wstring& line) {
   HWND l = g_form.list1;
   if (!l) return;
-  LRESULT at = SendMessageW(l, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-  // Keep the newest line in view.
-  if (at >= 0) SendMessageW(l, LB_SETTOPINDEX, static_cast<WPARAM>(at), 0);
+  if (!g_form.linesHeld) {
+    SendMessageW(l, WM_SETREDRAW, FALSE, 0);
+    g_form.linesHeld = true;
+    // Without a timer the lines would never be painted: show them now.
+    if (!SetTimer(g_form.wnd, kShowLinesTimer, kShowLinesDelayMs, nullptr)) {
+      SendMessageW(l, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+      ShowHeldLines();
+      return;
+    }
+  }
+  SendMessageW(l, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
 std::vector<std::wstring> Form2Lines() {
@@ -338,6 +374,7 @@ void AbortOrClose() {
   HWND owner = g_form.wnd;
   SessionRequestAbort(*g_form.host);
   PumpPendingMessages();
+  ShowHeldLines();
   ShowUserMessage(IsWindow(owner) ? owner : nullptr, L"Ripping and Encoding Aborted");
   PumpPendingMessages();
   if (g_form.wnd == owner) g_form.inAbort = false;
@@ -354,13 +391,17 @@ bool Form2View::Open() {
   return true;
 }
 
-void Form2View::Tell(const std::wstring& text) { ShowUserMessage(Form2Window(), text); }
+void Form2View::Tell(const std::wstring& text) {
+  ShowHeldLines();
+  ShowUserMessage(Form2Window(), text);
+}
 
 bool Form2View::WaitFor(const bool& flag) { return WaitForFlag(flag); }
 
 void Form2View::Beep() { MessageBeep(MB_OK); }
 
 void Form2View::Ended() {
+  ShowHeldLines();
   if (main_) {
     ShowWindow(main_, SW_SHOW);
     RECT r;

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "fake_components.h"
 #include "ripper/engine/form2.h"
+#include "ripper/engine/message_pump.h"
 #include "ripper/engine/session.h"
 #include "ripper/engine/twips.h"
 #include "ripper/engine/ui_dispatch.h"
@@ -175,6 +178,34 @@ TEST_F(Form2Test, ListAppendsAtTheEndAndStatusShowsText) {
   EXPECT_EQ(Form2Lines(), (std::vector<std::wstring>{L"one", L"b two", L"a three"}));
   Form2SetStatus(L"Reading Track 01,   01 Track(s) left");
   EXPECT_EQ(Form2Status(), L"Reading Track 01,   01 Track(s) left");
+}
+
+// Lines are painted in bursts, a moment after they come: they are in the
+// list at once, and soon after the newest is on the screen.
+TEST_F(Form2Test, NewestLineReachesTheScreen) {
+  Form2Show();
+  HWND list = FindWindowExW(Form2Window(), nullptr, L"ListBox", nullptr);
+  ASSERT_TRUE(list != nullptr);
+  const int n = 40;  // more than the list shows
+  for (int i = 0; i < n; ++i) Form2AddLine(L"Encoding Track " + std::to_wstring(i));
+  EXPECT_EQ(Form2Lines().size(), size_t(n));
+  const int h = int(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  RECT client;
+  GetClientRect(list, &client);
+  const int shown = client.bottom / h;
+  for (int i = 0; i < 100 && int(SendMessageW(list, LB_GETTOPINDEX, 0, 0)) + shown < n; ++i) {
+    PumpPendingMessages();
+    Sleep(20);
+  }
+  const int top = int(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+  ASSERT_GE(top + shown, n) << "the newest line is not in view";
+  RedrawWindow(list, nullptr, nullptr, RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
+  HDC dc = GetDC(list);
+  const int y = (n - 1 - top) * h + h / 2;
+  bool ink = false;
+  for (int x = 1; x < client.right / 2 && !ink; ++x) ink = GetPixel(dc, x, y) != GetSysColor(COLOR_WINDOW);
+  ReleaseDC(list, dc);
+  EXPECT_TRUE(ink) << "the newest line is not painted";
 }
 
 TEST_F(Form2Test, DoneClosesAndRestoresAbort) {
