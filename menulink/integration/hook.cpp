@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "menulink/integration/hook.h"
+#include "menulink/integration/listing_answer.h"
 #include "menulink/integration/menu_items.h"
 #include "menulink/integration/subclass.h"
 #include "menulink/integration/wide_host_folder.h"
@@ -46,6 +47,38 @@ bool IsOwnProcessWindow(HWND hwnd) {
   return pid == GetCurrentProcessId();
 }
 
+// A window whose menu cannot be read from another process (Wine keeps
+// menus in their own process) is asked to look at it itself: the hook of
+// its width answers the registered message in its thread and leaves the
+// answer in a property of the window before the send returns.
+constexpr char kListingAskMessage[] = "GlyphtapListingAsk";
+constexpr char kListingAnswerProp[] = "GlyphtapListingAnswer";
+
+void AnswerListing(HWND hwnd, uint32_t question) {
+  bool qualifies = FindPasteMenuLanguage(hwnd) != 0;
+  int32_t language = processState ? processState->menuLanguage : kLangEnglish;
+  uint32_t answer = EncodeListingAnswer(question, qualifies, language);
+  SetPropA(hwnd, kListingAnswerProp, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(answer)));
+}
+
+// 0 when the process gave no answer (not hooked, hung, another question's).
+int32_t AskOwningProcess(HWND hwnd) {
+  static const UINT ask = RegisterWindowMessageA(kListingAskMessage);
+  static LONG asked = 0;
+  if (!ask) return 0;
+  uint32_t question =
+      ListingQuestionNumber((GetCurrentProcessId() << 12) ^ static_cast<uint32_t>(InterlockedIncrement(&asked)));
+  DWORD_PTR ignored = 0;
+  if (!SendMessageTimeoutA(hwnd, ask, question, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, kPeerReplyMs, &ignored))
+    return 0;
+  auto answer = static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(GetPropA(hwnd, kListingAnswerProp)));
+  bool qualifies = false;
+  int32_t language = kLangEnglish;
+  if (!DecodeListingAnswer(answer, question, &qualifies, &language) || !qualifies) return 0;
+  if (processState) processState->menuLanguage = language;
+  return 1;
+}
+
 }  // namespace
 
 void WindowModulePath(HWND hwnd, char* path, DWORD size) {
@@ -74,6 +107,10 @@ extern "C" LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam) 
                       (checkMessage && cwp->message == checkMessage);
     if (cwp->hwnd && look && !GetParent(cwp->hwnd) && IsOwnProcessWindow(cwp->hwnd))
       CheckHookedWindow(cwp->hwnd);
+    static const UINT askMessage = RegisterWindowMessageA(kListingAskMessage);
+    if (askMessage && cwp->message == askMessage && cwp->hwnd && !GetParent(cwp->hwnd) &&
+        IsOwnProcessWindow(cwp->hwnd))
+      AnswerListing(cwp->hwnd, static_cast<uint32_t>(cwp->wParam));
   }
   return CallNextHookEx(sharedData.hookHandle, code, wParam, lParam);
 }
@@ -195,6 +232,7 @@ int32_t FindPasteMenuLanguage(HWND hwnd) {
   if (!hwnd || !IsWindow(hwnd) || GetParent(hwnd)) return 0;
   HMENU bar = GetMenu(hwnd);
   if (!bar) return 0;
+  if (GetMenuItemCount(bar) < 0 && !IsOwnProcessWindow(hwnd)) return AskOwningProcess(hwnd);
   LanguageIndex firstSeen = -1;
   for (LanguageIndex language : kTableLanguages) {
     char file[64];

@@ -24,6 +24,7 @@
 #include "common/file_util.h"
 #include "tools/common/stand_in.h"
 #include "common/proc_address.h"
+#include "menulink/registry/shared_state.h"
 
 namespace {
 
@@ -36,6 +37,20 @@ HHOOK hook = nullptr;
 HWND ownWindow = nullptr;
 UINT quitMessage = 0;
 int closeCount = 0;
+
+// The shared count of served windows as the libraries keep it; -1 when no
+// library has made the block.
+long ServedCount() {
+  HANDLE m = OpenFileMappingA(FILE_MAP_READ, FALSE, "GLYPHTAP_STATE_OBJECT");
+  if (!m) return -1;
+  long n = -1;
+  if (auto* state = static_cast<const volatile SharedState*>(MapViewOfFile(m, FILE_MAP_READ, 0, 0, 0))) {
+    n = state->hookedWindowCount;
+    UnmapViewOfFile(const_cast<SharedState*>(state));
+  }
+  CloseHandle(m);
+  return n;
+}
 
 void Log(const char* format, ...) {
   if (logPath.empty()) return;
@@ -71,7 +86,9 @@ LRESULT CALLBACK ControllerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   switch (msg) {
     case WM_CLOSE:
       ++closeCount;
-      Log("WM_CLOSE %d", closeCount);
+      // The count is logged too: a WM_CLOSE while windows are still served
+      // would be sent too early. Tests look for "WM_CLOSE <n>" at the end.
+      Log("served %ld, WM_CLOSE %d", ServedCount(), closeCount);
       if (stay) return 0;
       RemoveHook();
       DestroyWindow(hwnd);

@@ -17,9 +17,11 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/file_util.h"
 #include "common/proc_address.h"
+#include "menulink/registry/app_record.h"
 #include "menulink/registry/shared_state.h"
 #include "tests/win/common/test_files.h"
 
@@ -67,11 +69,32 @@ bool HostRunning() {
   return m != nullptr;
 }
 
-int CloseCount(const std::string& log) {
+std::string Lower(std::string s) {
+  for (char& c : s) c = (char)tolower((unsigned char)c);
+  return s;
+}
+
+// The controller's WM_CLOSE lines, each with the shared count it read
+// when the message came ("served N, WM_CLOSE M").
+std::vector<std::string> CloseLines(const std::string& log) {
   std::string text = ReadWholeFile(std::wstring(log.begin(), log.end()));
-  int n = 0;
-  for (size_t at = 0; (at = text.find("WM_CLOSE", at)) != std::string::npos; ++at) ++n;
-  return n;
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.find("WM_CLOSE") != std::string::npos) lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+int CloseCount(const std::string& log) { return int(CloseLines(log).size()); }
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const std::string& l : lines) all += l + "|";
+  return all;
 }
 
 void Poke(HWND hwnd) {
@@ -123,6 +146,41 @@ int HookedCount() {
   }
   CloseHandle(m);
   return n;
+}
+
+// A copy of the shared table, read through its mapping as another
+// process sees it; empty when it cannot be read.
+std::vector<AppRecord> TableRecords() {
+  std::vector<AppRecord> records;
+  int used = -1;
+  if (HANDLE sm = OpenFileMappingA(FILE_MAP_READ, FALSE, "GLYPHTAP_STATE_OBJECT")) {
+    if (auto* state = static_cast<const volatile SharedState*>(MapViewOfFile(sm, FILE_MAP_READ, 0, 0, 0))) {
+      used = state->appCount;
+      UnmapViewOfFile(const_cast<SharedState*>(state));
+    }
+    CloseHandle(sm);
+  }
+  if (used < 0 || used > MAX_APPS) return records;
+  HANDLE m = OpenFileMappingA(FILE_MAP_READ, FALSE, "GLYPHTAP_MAP_OBJECT");
+  if (!m) return records;
+  if (auto* table = static_cast<const AppTable*>(MapViewOfFile(m, FILE_MAP_READ, 0, 0, kAppTableBytes))) {
+    records.assign(table->records, table->records + used);
+    UnmapViewOfFile(table);
+  }
+  CloseHandle(m);
+  return records;
+}
+
+std::string Field(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
+
+// The record of module (compared without case); false when none holds it.
+bool FindRecord(const std::string& module, AppRecord* out) {
+  for (const AppRecord& r : TableRecords())
+    if (Lower(Field(r.module, sizeof r.module)) == Lower(module)) {
+      *out = r;
+      return true;
+    }
+  return false;
 }
 
 bool WaitCount(int expected) {
@@ -237,9 +295,61 @@ int main(int argc, char** argv) {
   auto enable = ProcAddress<void(WINAPI*)()>(ml, "GTEnableGlyphtap");
   Check(getModules && listUpdate && disable && enable, "exports found");
   if (!getModules || !listUpdate || !disable || !enable) return 1;
+  // Wine's 64-bit wordpad (File, Edit, Paste), not in the table: the
+  // listing of the 32-bit side must name it and add it with its 64-bit
+  // path, which a module snapshot cannot read across widths.
+  const std::string wordpad64 = "C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe";
+  STARTUPINFOA wsi = {};
+  wsi.cb = sizeof wsi;
+  PROCESS_INFORMATION wpi = {};
+  std::string wcmd = "\"" + wordpad64 + "\"";
+  HWND wordpad = nullptr;
+  if (CreateProcessA(nullptr, wcmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &wsi, &wpi)) {
+    BOOL wow = TRUE;
+    IsWow64Process(wpi.hProcess, &wow);
+    Check(!wow, "the wordpad started is a 64-bit process");
+    WaitForInputIdle(wpi.hProcess, 10000);
+    struct Find {
+      DWORD pid;
+      HWND found;
+    } f{wpi.dwProcessId, nullptr};
+    for (int i = 0; i < 200 && !f.found; ++i, Sleep(50))
+      EnumWindows(
+          [](HWND w, LPARAM p) CALLBACK -> BOOL {
+            auto* f = reinterpret_cast<Find*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == f->pid && !GetParent(w) && GetMenu(w) && IsWindowVisible(w)) f->found = w;
+            return f->found ? FALSE : TRUE;
+          },
+          (LPARAM)&f);
+    wordpad = f.found;
+  }
+  Check(wordpad != nullptr, "64-bit wordpad started: " + wordpad64);
+  AppRecord before = {};
+  Check(!FindRecord("WORDPAD.EXE", &before), "no wordpad record before the listing");
+
+  // Its menu is read in its own process, by the 64-bit library the host
+  // puts there (it hooks new 64-bit threads every 250 ms).
+  Sleep(1000);
   getModules(Collect);
+  AppRecord pad = {};
+  bool padFound = FindRecord("WORDPAD.EXE", &pad);
+  std::string padTitle = padFound ? Field(pad.title, sizeof pad.title) : "";
+  std::string padPath = padFound ? Field(pad.path, sizeof pad.path) : "";
+  Check(padFound && pad.enabled == 0 && !padTitle.empty() && listed.find(padTitle + "|0;") != std::string::npos,
+        "the listing names the 64-bit wordpad as a candidate (" + padTitle + "): " + listed);
+  Check(Lower(padPath) == Lower(wordpad64), "its record holds the 64-bit wordpad's full path: " + padPath);
   listUpdate(0);
   Check(listed.find("Notepad|1;") != std::string::npos, "registered notepad listed: " + listed);
+  if (wordpad) {
+    PostMessageA(wordpad, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(wpi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(wpi.hProcess, 1);
+  }
+  if (wpi.hProcess) {
+    CloseHandle(wpi.hProcess);
+    CloseHandle(wpi.hThread);
+  }
   auto registerApp = ProcAddress<void(WINAPI*)(const char*)>(ml, "GTRegisterNewApp");
   auto unregisterApp = ProcAddress<void(WINAPI*)(const char*)>(ml, "GTUnregisterApp");
   auto running = ProcAddress<int32_t(WINAPI*)(HWND)>(ml, "GTGetRunningApps");
@@ -310,6 +420,15 @@ int main(int argc, char** argv) {
   std::string box = RunningBox(running, &answer);
   Check(answer == 1 && CountOf(box, "Notepad") == 2,
         "running applications box names both notepads (" + std::to_string(answer) + "): " + box);
+  // The record that names them holds the 64-bit notepad's path, as it was
+  // registered; the 32-bit notepad's (SysWOW64) must not have replaced it.
+  AppRecord notepad = {};
+  bool notepadFound = FindRecord("NOTEPAD.EXE", &notepad);
+  std::string notepadPath = notepadFound ? Field(notepad.path, sizeof notepad.path) : "";
+  Check(notepadFound && notepad.running == 1 && notepad.enabled == 1 &&
+            Lower(notepadPath) == Lower(n.widePath) && Lower(notepadPath).find("\\system32\\") != std::string::npos,
+        "the running NOTEPAD.EXE record holds the 64-bit notepad's path: " + notepadPath + " (" + n.widePath +
+            ")");
 
   // An acquire run in the 64-bit notepad, answered by the 32-bit server.
   const std::string ocr = stage + "ocr\\";
@@ -329,19 +448,28 @@ int main(int argc, char** argv) {
         "the server saw a whole session for the 64-bit window");
 
   Check(WaitCount(2), "after the run, two windows served (" + std::to_string(HookedCount()) + ")");
-  // Switched off: the 32-bit window lets go first. The 64-bit one still
-  // holds the shared count, so the controller must not hear yet.
+  // Switched off: the 32-bit window lets go at once; the 64-bit one at its
+  // next message, which may come on its own at any time. What must hold:
+  // the controller hears WM_CLOSE only once the shared count is 0, once.
   disable();
   Poke(n.narrow);
-  Sleep(500);
-  Check(CloseCount(log) == 0, "no WM_CLOSE while the 64-bit window is still served");
+  for (int i = 0; i < 50 && HookedCount() > 1; ++i) Sleep(100);
+  // The log before the count: a release between the two reads cannot make
+  // an early WM_CLOSE appear.
+  std::vector<std::string> early = CloseLines(log);
+  int left = HookedCount();
+  Check(left == 0 || left == 1, "the 32-bit window let go (" + std::to_string(left) + " served)");
+  if (left == 1) Check(early.empty(), "no WM_CLOSE while the 64-bit window is still served: " + Joined(early));
   Poke(n.wide);
   for (int i = 0; i < 50 && CloseCount(log) == 0; ++i) Sleep(100);
   Sleep(500);
   for (HWND w : {n.wide, n.narrow}) Poke(w);
   Sleep(300);
-  Check(CloseCount(log) == 1, "one WM_CLOSE in all after both widths let go (" +
-                                  std::to_string(CloseCount(log)) + ")");
+  std::vector<std::string> closes = CloseLines(log);
+  Check(closes.size() == 1, "one WM_CLOSE in all after both widths let go: " + Joined(closes));
+  bool allAtZero = !closes.empty();
+  for (const std::string& line : closes) allAtZero = allAtZero && line.rfind("served 0,", 0) == 0;
+  Check(allAtZero, "every WM_CLOSE came with no window served: " + Joined(closes));
   enable();
 
   // The controller ends: the host must follow.
