@@ -40,9 +40,15 @@ HMODULE library = nullptr;
 HOOKPROC hookProc = nullptr;
 UINT checkMessage = 0;
 
+// A thread's windows are told to look again at each scan for this long
+// after it was hooked: a window met in the middle of its creation, or a
+// thread too busy starting to answer at once, is served all the same.
+constexpr DWORD kTellForMs = 1500;
+
 struct HookedThread {
   HHOOK hook;
   HANDLE thread;  // tells when the thread is gone and its id may come again
+  DWORD hookedAt;
 };
 std::map<DWORD, HookedThread> hooked;
 
@@ -69,7 +75,7 @@ BOOL CALLBACK HookWindowThread(HWND hwnd, LPARAM) {
     CloseHandle(thread);
     return TRUE;
   }
-  hooked[tid] = {hook, thread};
+  hooked[tid] = {hook, thread, GetTickCount()};
   return TRUE;
 }
 
@@ -93,12 +99,11 @@ void Rescan() {
       ++it;
     }
   }
-  std::map<DWORD, bool> before;
-  for (const auto& h : hooked) before[h.first] = true;
   EnumWindows(HookWindowThread, 0);
   std::map<DWORD, bool> fresh;
+  const DWORD now = GetTickCount();
   for (const auto& h : hooked)
-    if (!before.count(h.first)) fresh[h.first] = true;
+    if (now - h.second.hookedAt < kTellForMs) fresh[h.first] = true;
   if (!fresh.empty()) EnumWindows(TellWindow, reinterpret_cast<LPARAM>(&fresh));
 }
 

@@ -391,7 +391,7 @@ int main(int argc, char** argv) {
     }
     Check(lateWindow != nullptr, "a 64-bit notepad started after the controller");
     if (lateWindow) {
-      ProbeCheck(cli64, lateWindow, 5000, kAcquire, "the late 64-bit notepad is served without activation");
+      ProbeCheck(cli64, lateWindow, 10000, kAcquire, "the late 64-bit notepad is served without activation");
       Check(WaitCount(3), "three windows served (" + std::to_string(HookedCount()) + ")");
       PostMessageA(lateWindow, WM_CLOSE, 0, 0);
       WaitForSingleObject(npi.hProcess, 10000);
