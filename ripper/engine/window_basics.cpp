@@ -6,6 +6,7 @@
 #include <map>
 #include <vector>
 
+#include "ripper/engine/drawn_caption.h"
 #include "ripper/engine/layout_fit.h"
 
 namespace {
@@ -25,16 +26,6 @@ std::wstring ClassName(HWND h) {
   return buf;
 }
 
-// The caption as drawn: an ampersand marks the access key.
-std::wstring Drawn(const std::wstring& s) {
-  std::wstring out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == L'&' && i + 1 < s.size()) ++i;
-    out += s[i];
-  }
-  return out;
-}
-
 // Width and height a control needs for its caption at its own font; 0 for
 // what has no caption to fit.
 SIZE NeededSize(HWND c, int dpi) {
@@ -51,7 +42,7 @@ SIZE NeededSize(HWND c, int dpi) {
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
-  const std::wstring drawn = label && (style & SS_NOPREFIX) ? text : Drawn(text);
+  const std::wstring drawn = label && (style & SS_NOPREFIX) ? text : DrawnCaption(text);
   SIZE sz{};
   GetTextExtentPoint32W(dc, drawn.c_str(), int(drawn.size()), &sz);
   if (button && (style & BS_TYPEMASK) == BS_GROUPBOX) {

@@ -11,6 +11,7 @@
 #include "ripper/ui/cddbui_ids.h"
 #include "ripper/ui/form1_ids.h"
 #include "tests/e2e/harness/e2e_harness.h"
+#include "tests/e2e/harness/wavequill_test.h"
 
 namespace {
 
@@ -26,12 +27,7 @@ const std::wstring kNo =
 const std::wstring kRetrieved = L"Data retrieved, you can disconnect from the internet now";
 const std::wstring kTitle3 = L"..\\..\\Caf\u00e9 \u2605";
 
-std::string Narrow(const std::wstring& w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), int(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(size_t(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, w.c_str(), int(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
+std::string Narrow(const std::wstring& w) { return e2e::Utf8(w); }
 
 std::wstring Base() {
   char buf[256] = {};
@@ -39,7 +35,7 @@ std::wstring Base() {
   return std::wstring(buf, buf + strlen(buf));
 }
 
-class UseCddb : public ::testing::Test {
+class UseCddb : public e2e::WavequillTest {
  protected:
   void Start(const std::wstring& mode) {
     ASSERT_FALSE(Base().empty()) << "WQ_CDDB_BASE not set (run through run.sh)";
@@ -55,13 +51,6 @@ class UseCddb : public ::testing::Test {
     ASSERT_TRUE(e2e::WaitFor([&] { return SendMessageW(Ctl(kIdList1), LB_GETCOUNT, 0, 0) == 3; }));
     plain = e2e::ListBoxItems(Ctl(kIdList1));
   }
-  void TearDown() override {
-    for (auto& m : e2e::DismissMessageBoxes(proc, kCaption))
-      ADD_FAILURE() << "unexpected message: " << Narrow(m.text);
-    if (form) e2e::Click(Ctl(kIdCommand6));
-    proc.WaitExit(10000);
-  }
-  HWND Ctl(int id) { return GetDlgItem(form, id); }
 
   // Waits for a message box, records its text and what was on the screen,
   // and answers it with button.
@@ -90,8 +79,6 @@ class UseCddb : public ::testing::Test {
     EXPECT_TRUE(mainUp);
   }
 
-  e2e::Process proc;
-  HWND form = nullptr;
   std::vector<std::wstring> plain;
   bool waitBoxUp = false, mainUp = false;
 };
@@ -108,14 +95,7 @@ TEST_F(UseCddb, YesShowsTitlesAndTheSessionNamesAndTagsTheFiles) {
   EXPECT_EQ(e2e::Text(Ctl(kIdCommand7)), L"Dont use CDDB");
 
   // Output folder: C:\wq-cddb-e2e, opened in Dir1.
-  HWND dir1 = Ctl(kIdDir1);
-  int at = e2e::FindListItem(dir1, [&](const std::wstring& s) { return s == kOutName; });
-  ASSERT_GE(at, 0);
-  ASSERT_TRUE(e2e::DoubleClickListItem(dir1, at));
-  ASSERT_TRUE(e2e::WaitFor([&] {
-    std::vector<std::wstring> d = e2e::ListBoxItems(dir1);
-    return d.size() == 2 && d[1] == kOutName;
-  }));
+  ASSERT_NO_FATAL_FAILURE(OpenOutputFolder(kOutName));
   for (int i : {0, 1, 2}) ASSERT_TRUE(e2e::ClickListItem(Ctl(kIdList1), i));
   ASSERT_TRUE(e2e::WaitFor([&] { return e2e::ListBoxSelection(Ctl(kIdList1)).size() == 3; }));
   e2e::Click(Ctl(kIdCommand1));

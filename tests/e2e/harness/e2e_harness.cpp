@@ -11,6 +11,29 @@ std::wstring WinePath(const std::string& unixPath) {
   return w;
 }
 
+std::string Utf8(const std::wstring& w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), int(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(size_t(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, w.c_str(), int(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+std::vector<std::string> LogLines(const std::wstring& path) {
+  const std::string all = ReadAll(path);
+  std::vector<std::string> out;
+  size_t at = 0;
+  while (at < all.size()) {
+    size_t end = all.find("\r\n", at);
+    if (end == std::string::npos) {
+      out.push_back(all.substr(at) + "<no CR LF>");
+      break;
+    }
+    out.push_back(all.substr(at, end - at));
+    at = end + 2;
+  }
+  return out;
+}
+
 namespace {
 
 struct FindCtx {

@@ -16,6 +16,11 @@ namespace e2e {
 
 // Linux path -> path a Wine program can open (Z: drive).
 std::wstring WinePath(const std::string& unixPath);
+std::string Utf8(const std::wstring& w);
+
+// The lines of a log written with CR LF; a last line that lacks its CR LF
+// ends in "<no CR LF>". None when the file cannot be read.
+std::vector<std::string> LogLines(const std::wstring& path);
 
 // Pumps this thread's messages until done() or the time is up.
 inline bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000) {

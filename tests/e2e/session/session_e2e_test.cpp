@@ -11,6 +11,7 @@
 #include "ripper/engine/form2_ids.h"
 #include "ripper/ui/form1_ids.h"
 #include "tests/e2e/harness/e2e_harness.h"
+#include "tests/e2e/harness/wavequill_test.h"
 
 namespace {
 
@@ -44,22 +45,7 @@ class Discs : public ::testing::Environment {
   }
 };
 
-std::vector<std::string> LogLines() {
-  std::ifstream in(Narrow(kOut + L"\\trackforge.log"), std::ios::binary);
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<std::string> out;
-  size_t at = 0;
-  while (at < all.size()) {
-    size_t end = all.find("\r\n", at);
-    if (end == std::string::npos) {
-      out.push_back(all.substr(at) + "<no CR LF>");
-      break;
-    }
-    out.push_back(all.substr(at, end - at));
-    at = end + 2;
-  }
-  return out;
-}
+std::vector<std::string> LogLines() { return e2e::LogLines(kOut + L"\\trackforge.log"); }
 
 long FileSize(const std::wstring& name) {
   WIN32_FILE_ATTRIBUTE_DATA d;
@@ -77,30 +63,15 @@ std::vector<std::string> Undated(const std::vector<std::string>& lines) {
   return out;
 }
 
-class Session : public ::testing::Test {
+class Session : public e2e::WavequillTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(proc.Start(BinDir() + L"\\wavequill.exe",
                            L"--disc-image \"" + Cue(L"nine") + L"\" --disc-image \"" + Cue(L"long") + L"\""));
     form = proc.WaitTopWindow(WQ_FORM1_CLASS);
     ASSERT_NE(form, nullptr);
-    // Output folder: the test's folder under c:\, opened in Dir1.
-    HWND dir1 = Ctl(kIdDir1);
-    int at = e2e::FindListItem(dir1, [&](const std::wstring& s) { return s == kOutName; });
-    ASSERT_GE(at, 0) << "no " << Narrow(kOutName) << " in the folder list";
-    ASSERT_TRUE(e2e::DoubleClickListItem(dir1, at));
-    ASSERT_TRUE(e2e::WaitFor([&] {
-      std::vector<std::wstring> d = e2e::ListBoxItems(dir1);
-      return d.size() >= 2 && d[1] == kOutName && d.size() == 2;
-    }));
+    ASSERT_NO_FATAL_FAILURE(OpenOutputFolder(kOutName));
   }
-  void TearDown() override {
-    for (auto& m : e2e::DismissMessageBoxes(proc, kCaption))
-      ADD_FAILURE() << "unexpected message: " << Narrow(m.text);
-    e2e::Click(Ctl(kIdCommand6));
-    proc.WaitExit(10000);
-  }
-  HWND Ctl(int id) { return GetDlgItem(form, id); }
   void LoadDisc(const std::wstring& name, int tracks) {
     HWND list2 = Ctl(kIdList2);
     int at = e2e::FindListItem(
@@ -148,8 +119,7 @@ class Session : public ::testing::Test {
     EXPECT_EQ(f.top, m.top);
   }
 
-  e2e::Process proc;
-  HWND form = nullptr, form2 = nullptr;
+  HWND form2 = nullptr;
   bool mainShownDuringSession = false;
 };
 

@@ -17,6 +17,7 @@
 #include "ripper/ui/options_menu.h"
 #include "ripper/ui/read_offset_dialog.h"
 #include "tests/e2e/harness/e2e_harness.h"
+#include "tests/e2e/harness/wavequill_test.h"
 #include "tests/win/common/saved_registry_key.h"
 
 namespace {
@@ -68,19 +69,7 @@ std::string Hex8(uint32_t v) {
   return b;
 }
 
-std::vector<std::string> LogLines() {
-  std::ifstream in(Narrow(kOut + L"\\trackforge.log"), std::ios::binary);
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<std::string> out;
-  size_t at = 0;
-  while (at < all.size()) {
-    size_t end = all.find("\r\n", at);
-    if (end == std::string::npos) end = all.size();
-    out.push_back(all.substr(at, end - at));
-    at = end + 2;
-  }
-  return out;
-}
+std::vector<std::string> LogLines() { return e2e::LogLines(kOut + L"\\trackforge.log"); }
 
 // The lines between "Starting Session" and "Ending Session".
 std::vector<std::string> Middle(const std::vector<std::string>& log) {
@@ -90,7 +79,7 @@ std::vector<std::string> Middle(const std::vector<std::string>& log) {
 
 bool StartsWith(const std::string& s, const std::string& p) { return s.rfind(p, 0) == 0; }
 
-class Verify : public ::testing::Test {
+class Verify : public e2e::WavequillTest {
  protected:
   void SetUp() override {
     ASSERT_FALSE(Base().empty()) << "WQ_AR_BASE not set (run through run.sh)";
@@ -98,13 +87,6 @@ class Verify : public ::testing::Test {
     ASSERT_EQ(sums.size(), 2u) << "expected.txt incomplete";
     DeleteFileW((kOut + L"\\trackforge.log").c_str());
   }
-  void TearDown() override {
-    for (auto& m : e2e::DismissMessageBoxes(proc, kCaption))
-      ADD_FAILURE() << "unexpected message: " << Narrow(m.text);
-    if (form) e2e::Click(Ctl(kIdCommand6));
-    proc.WaitExit(10000);
-  }
-  HWND Ctl(int id) { return GetDlgItem(form, id); }
 
   // wavequill with one disc image, verification against mode's server.
   void Start(const std::wstring& disc, const std::wstring& mode, const std::wstring& more) {
@@ -113,14 +95,7 @@ class Verify : public ::testing::Test {
                                                               L"/" + mode + L"/accuraterip " + more));
     form = proc.WaitTopWindow(WQ_FORM1_CLASS);
     ASSERT_NE(form, nullptr);
-    HWND dir1 = Ctl(kIdDir1);
-    int at = e2e::FindListItem(dir1, [&](const std::wstring& s) { return s == kOutName; });
-    ASSERT_GE(at, 0);
-    ASSERT_TRUE(e2e::DoubleClickListItem(dir1, at));
-    ASSERT_TRUE(e2e::WaitFor([&] {
-      std::vector<std::wstring> d = e2e::ListBoxItems(dir1);
-      return d.size() == 2 && d[1] == kOutName;
-    }));
+    ASSERT_NO_FATAL_FAILURE(OpenOutputFolder(kOutName));
     ASSERT_TRUE(e2e::DoubleClickListItem(Ctl(kIdList2), 0));
     ASSERT_TRUE(e2e::WaitFor([&] { return SendMessageW(Ctl(kIdList1), LB_GETCOUNT, 0, 0) == 3; }));
   }
@@ -156,8 +131,7 @@ class Verify : public ::testing::Test {
   }
 
   std::map<std::string, DiscSums> sums;
-  e2e::Process proc;
-  HWND form = nullptr, form2 = nullptr;
+  HWND form2 = nullptr;
 };
 
 std::string Read(int t, int left) {

@@ -7,24 +7,11 @@
 #include "components/accuraterip/ar_checksum.h"
 #include "components/cdreader/image_device.h"
 #include "components/cdreader/track_read.h"
+#include "tests/native/cdreader/mem_image_file.h"
 
 using namespace cdr;
 
 namespace {
-
-class MemFile : public ImageFile {
- public:
-  explicit MemFile(const std::vector<uint8_t>& d) : data(d) {}
-  bool ReadAt(uint64_t off, uint8_t* out, size_t n, std::wstring& error) override {
-    if (off + n > data.size()) {
-      error = L"short file";
-      return false;
-    }
-    std::memcpy(out, data.data() + off, n);
-    return true;
-  }
-  std::vector<uint8_t> data;
-};
 
 class MemSink : public WavSink {
  public:

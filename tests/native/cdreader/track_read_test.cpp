@@ -7,6 +7,7 @@
 
 #include "components/cdreader/image_device.h"
 #include "components/cdreader/wav_header.h"
+#include "tests/native/cdreader/mem_image_file.h"
 
 using namespace cdr;
 
@@ -198,20 +199,6 @@ TEST(PerMille, StaysInRange) {
 }
 
 namespace {
-
-class MemFile : public ImageFile {
- public:
-  explicit MemFile(std::vector<uint8_t> d) : data(std::move(d)) {}
-  bool ReadAt(uint64_t off, uint8_t* out, size_t n, std::wstring& error) override {
-    if (off + n > data.size()) {
-      error = L"short file";
-      return false;
-    }
-    std::memcpy(out, data.data() + off, n);
-    return true;
-  }
-  std::vector<uint8_t> data;
-};
 
 std::vector<uint8_t> Frames(uint32_t n, uint8_t seed) {
   std::vector<uint8_t> v(size_t(n) * kSectorBytes);

@@ -3,17 +3,8 @@
 # tools/arserver/make_bin.py (checksums from whipper's accuraterip-checksum),
 # starts tools/arserver/arserver.py on it, runs the Windows test in the Wine
 # bed against it, stops the server.
-set -u
 exe=${1:?test executable}
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../../.." && pwd)
-work=$(mktemp -d)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../common/server_bed.sh"
 
 # Tracks of 500, 800 and 600 sectors laid end to end: TOC 0, 500, 1300,
 # lead-out 1900. The test knows this layout.
@@ -34,14 +25,9 @@ for t in 1 2 3; do
   expect+=$("$oracle" --accuraterip-v2 "$work/t$t.wav" $t 3),
 done
 
-python3 "$root/tools/arserver/arserver.py" --root "$work/db" --port 0 --port-file "$work/port" --quiet &
-pid=$!
-for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
-if [ ! -s "$work/port" ]; then
-  echo "run_with_server: the AccurateRip stand-in server did not start" >&2
-  exit 1
-fi
-export WQ_AR_TEST_URL="http://127.0.0.1:$(cat "$work/port")"
+start_server "AccurateRip stand-in server" \
+  python3 "$root/tools/arserver/arserver.py" --root "$work/db" --port 0 --port-file "$work/port" --quiet
+export WQ_AR_TEST_URL="http://127.0.0.1:$port"
 export WQ_AR_TEST_NAME=$(basename "$(cat "$work/binpath")" .bin)
 export WQ_AR_TEST_V2=${expect%,}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

@@ -1,17 +1,9 @@
 #!/usr/bin/env bash
 # Starts the CDDB test server (records of this folder plus a generated disc
 # image), runs the Windows test in the Wine bed against it, stops the server.
-set -u
 exe=${1:?test executable}
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../../.." && pwd)
-work=$(mktemp -d)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$here/../common/server_bed.sh"
 
 # Three tracks at 0, 9000 and 20260 frames, lead-out at 31500: the test
 # knows this layout.
@@ -40,15 +32,10 @@ FILE "mixed.bin" BINARY
 CUE
 truncate -s $((30000 * 2352)) "$work/mixed.bin"
 
-python3 "$root/tests/bed/cddb_server.py" --port 0 --port-file "$work/port" --records "$here/records" \
-  --disc-image "$work/bedimage.cue" --disc-image "$work/mixed.cue" --slow-seconds 2 --quiet &
-pid=$!
-for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
-if [ ! -s "$work/port" ]; then
-  echo "run_with_server: the CDDB test server did not start" >&2
-  exit 1
-fi
-export WQ_CDDB_TEST_URL="http://127.0.0.1:$(cat "$work/port")"
+start_server "CDDB test server" \
+  python3 "$root/tests/bed/cddb_server.py" --port 0 --port-file "$work/port" --records "$here/records" \
+  --disc-image "$work/bedimage.cue" --disc-image "$work/mixed.cue" --slow-seconds 2 --quiet
+export WQ_CDDB_TEST_URL="http://127.0.0.1:$port"
 "$root/tests/bed/wine-run" "$exe"
 rc=$?
 exit $rc

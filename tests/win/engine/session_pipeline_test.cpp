@@ -15,6 +15,7 @@
 #include "components/cdreader/wav_header.h"
 #include "components/mp3enc/mp3enc.h"
 #include "fake_components.h"
+#include "session_fixture.h"
 #include "ripper/engine/form2.h"
 #include "ripper/engine/form2_ids.h"
 #include "ripper/engine/session.h"
@@ -63,25 +64,15 @@ struct SlotEvents : Mp3EncoderEvents {
   void EncodeDone() override { SessionEncodeDone(host, slot); }
 };
 
-class PipelineSession : public ::testing::Test {
+class PipelineSession : public SessionFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(UiDispatchInit());
-    SetUserMessageHook([this](const std::wstring& text, UINT) {
-      messages.push_back(text);
-      return IDOK;
-    });
-    ProgressWindowPrepare(host);
-  }
   void TearDown() override {
     host.realReader = nullptr;
     host.realEncoder = nullptr;
     host.moreEncoders.clear();
     reader.reset();
     encoders.clear();
-    ProgressWindowUnload();
-    SetUserMessageHook(nullptr);
-    UiDispatchShutdown();
+    SessionFixture::TearDown();
   }
 
   // A disc of tracks of these lengths on a drive reading at 8x.
@@ -161,13 +152,11 @@ class PipelineSession : public ::testing::Test {
   ScratchDir disc{L"wqpipe-"};
   discimage::Plan plan;
   std::vector<uint8_t> bin_;
-  FakeHost host;
   Watch watch;
   std::unique_ptr<CdReader> reader;
   std::unique_ptr<ReaderEvents> readerEvents;
   std::vector<std::unique_ptr<Mp3Encoder>> encoders;
   std::vector<std::unique_ptr<SlotEvents>> slotEvents;
-  std::vector<std::wstring> messages;
 };
 
 // K = 1, 2, 4 on the same disc: the same log, every MP3 in place, no WAV

@@ -15,6 +15,7 @@
 #include "components/cdreader/wav_header.h"
 #include "components/mp3enc/mp3enc.h"
 #include "fake_components.h"
+#include "session_fixture.h"
 #include "ripper/engine/form2.h"
 #include "ripper/engine/form2_ids.h"
 #include "ripper/engine/session.h"
@@ -55,15 +56,11 @@ struct ReaderToSession : CdReaderEvents {
   }
 };
 
-class RealPartsSession : public ::testing::Test {
+class RealPartsSession : public SessionFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(UiDispatchInit());
-    SetUserMessageHook([this](const std::wstring& text, UINT) {
-      messages.push_back(text);
-      return IDOK;
-    });
-    ProgressWindowPrepare(host);
+    SessionFixture::SetUp();
+    if (HasFatalFailure()) return;
     encoder = CreateMp3Encoder();
     encoder->SetEvents(&encoderEvents);
     host.realEncoder = encoder.get();
@@ -72,9 +69,7 @@ class RealPartsSession : public ::testing::Test {
   }
   void TearDown() override {
     encoder.reset();
-    ProgressWindowUnload();
-    SetUserMessageHook(nullptr);
-    UiDispatchShutdown();
+    SessionFixture::TearDown();
   }
   std::wstring Path(const std::wstring& name) { return JoinFolder(host.folder, name); }
   static std::wstring JoinFolder(const std::wstring& folder, const std::wstring& name) {
@@ -110,10 +105,8 @@ class RealPartsSession : public ::testing::Test {
     EXPECT_TRUE(messages.empty());
   }
 
-  FakeHost host;
   EncoderToSession encoderEvents{host};
   std::unique_ptr<Mp3Encoder> encoder;
-  std::vector<std::wstring> messages;
 };
 
 TEST_F(RealPartsSession, OldMp3HeldOpenByAPlayerKeepsTheWav) {

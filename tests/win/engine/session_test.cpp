@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_components.h"
+#include "session_fixture.h"
 #include "ripper/engine/form2.h"
 #include "ripper/engine/session.h"
 #include "ripper/engine/session_log.h"
@@ -26,23 +27,14 @@ void PumpAsAMessageBoxWould() {
   }
 }
 
-class SessionTest : public ::testing::Test {
+class SessionTest : public SessionFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(UiDispatchInit());
-    SetUserMessageHook([this](const std::wstring& text, UINT flags) {
-      messages.push_back(text);
-      flagsSeen.push_back(flags);
-      linesAtMessage.push_back(Form2Lines());
-      PumpAsAMessageBoxWould();
-      return IDOK;
-    });
-    ProgressWindowPrepare(host);
-  }
-  void TearDown() override {
-    ProgressWindowUnload();
-    SetUserMessageHook(nullptr);
-    UiDispatchShutdown();
+  int OnMessage(const std::wstring& text, UINT flags) override {
+    messages.push_back(text);
+    flagsSeen.push_back(flags);
+    linesAtMessage.push_back(Form2Lines());
+    PumpAsAMessageBoxWould();
+    return IDOK;
   }
 
   std::wstring Path(const std::wstring& name) { return host.folder + L"\\" + name; }
@@ -73,8 +65,6 @@ class SessionTest : public ::testing::Test {
     }
   }
 
-  FakeHost host;
-  std::vector<std::wstring> messages;
   std::vector<UINT> flagsSeen;
   std::vector<std::vector<std::wstring>> linesAtMessage;
 };

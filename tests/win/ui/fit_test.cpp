@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ripper/engine/drawn_caption.h"
 #include "ripper/engine/form2.h"
 #include "ripper/engine/session_lines.h"
 #include "ripper/engine/twips.h"
@@ -43,16 +44,6 @@ std::wstring TextOf(HWND h) {
   std::wstring s(size_t(GetWindowTextLengthW(h)) + 1, L'\0');
   s.resize(size_t(GetWindowTextW(h, s.data(), int(s.size()))));
   return s;
-}
-
-// What is drawn of a caption with an access key: the ampersands go.
-std::wstring Drawn(const std::wstring& s) {
-  std::wstring out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == L'&' && i + 1 < s.size()) ++i;
-    out += s[i];
-  }
-  return out;
 }
 
 struct Fit {
@@ -151,7 +142,7 @@ class FitTest : public ::testing::Test {
     if (_wcsicmp(cls.c_str(), L"Button") == 0) {
       if (text.empty()) return;
       const LONG_PTR kind = style & BS_TYPEMASK;
-      SIZE sz = Extent(c, Drawn(text), font);
+      SIZE sz = Extent(c, DrawnCaption(text), font);
       if (kind == BS_GROUPBOX) {
         // The caption is drawn inside the frame's line, a few pixels in.
         Add(where, text, sz.cx + 2 * px(8), rc.right);
@@ -165,7 +156,7 @@ class FitTest : public ::testing::Test {
       HDC dc = GetDC(c);
       HGDIOBJ old = SelectObject(dc, font);
       RECT r{0, 0, rc.right, 0};
-      std::wstring t = (style & SS_NOPREFIX) ? text : Drawn(text);
+      std::wstring t = (style & SS_NOPREFIX) ? text : DrawnCaption(text);
       DrawTextW(dc, t.c_str(), int(t.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
       SIZE one{};
       GetTextExtentPoint32W(dc, t.c_str(), int(t.size()), &one);
@@ -236,7 +227,7 @@ class FitTest : public ::testing::Test {
       GetMenuStringW(bar, UINT(i), buf, 256, MF_BYPOSITION);
       RECT r{};
       ASSERT_TRUE(GetMenuItemRect(w, bar, UINT(i), &r));
-      SIZE sz = Extent(w, Drawn(buf), menuFont);
+      SIZE sz = Extent(w, DrawnCaption(buf), menuFont);
       Add("menu bar", buf, sz.cx, r.right - r.left);
       HMENU sub = GetSubMenu(bar, i);
       if (!sub) continue;
@@ -264,7 +255,7 @@ class FitTest : public ::testing::Test {
             continue;
           }
           std::wstring s = item;
-          s = Drawn(s.substr(0, s.find(L'\t')));
+          s = DrawnCaption(s.substr(0, s.find(L'\t')));
           SIZE isz = Extent(popup, s, up->font);
           up->self->Add(up->name, item, isz.cx, ir.right - ir.left);
         }
