@@ -7,9 +7,9 @@
 
 namespace cdr {
 
-// Ten moves a second look smooth on a bar, and each event wakes the
+// Five moves a second still follow a read, and each event wakes the
 // user-interface thread while encodes run beside the read.
-constexpr uint32_t kProgressIntervalMs = 100;
+constexpr uint32_t kProgressIntervalMs = 200;
 
 class ProgressPacer {
  public:

@@ -53,7 +53,7 @@ const wchar_t* const kFrameTexts[3] = {L"All Tracks", L"This Track", L"Encoding"
 // and a track's lines come in bursts: they are painted together, this long
 // after the first of them.
 constexpr UINT_PTR kShowLinesTimer = 1;
-constexpr UINT kShowLinesDelayMs = 100;
+constexpr UINT kShowLinesDelayMs = 250;
 
 int Px(int twips) { return TwipsToPixels(twips, g_form.dpi); }
 

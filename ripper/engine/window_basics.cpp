@@ -69,13 +69,14 @@ LRESULT CALLBACK WholeListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
   const LRESULT r = DefSubclassProc(h, msg, wp, lp);
   if ((msg == LB_ADDSTRING || msg == LB_INSERTSTRING) && r >= 0 && lp) {
     const auto* s = reinterpret_cast<const wchar_t*>(lp);
-    HDC dc = GetDC(h);
+    // A memory DC, made once: a window's DC costs a visible-region set-up
+    // at every line, and the extent does not depend on it.
+    static HDC dc = CreateCompatibleDC(nullptr);
     if (dc) {
       HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
       SIZE sz{};
       GetTextExtentPoint32W(dc, s, int(wcslen(s)), &sz);
       SelectObject(dc, old);
-      ReleaseDC(h, dc);
       const int want = sz.cx + 2 * GetSystemMetrics(SM_CXEDGE);
       if (want > DefSubclassProc(h, LB_GETHORIZONTALEXTENT, 0, 0))
         DefSubclassProc(h, LB_SETHORIZONTALEXTENT, WPARAM(want), 0);
