@@ -22,7 +22,7 @@ src=$root/components
 c++ -std=c++20 -O2 -g -I"$root" -isystem "$inc" -o "$work/native_path" \
   "$root/tests/bench/session/native_path.cpp" \
   "$src"/cdreader/{cue_sheet,disc_toc,image_device,track_read,wav_header,progress_pace}.cpp \
-  "$src"/mp3enc/{wav_header,progress}.cpp "$lib"
+  "$src"/mp3enc/{wav_header,progress}.cpp "$src"/accuraterip/ar_checksum.cpp "$lib"
 mkdir -p "$work/disc" "$work/out"
 "$discimage" --out "$work/disc/disc.cue" --tracks "${1:-10,10}" >/dev/null
 valgrind --tool=callgrind --callgrind-out-file="$work/cg.out" "$work/native_path" "$work/disc/disc.cue" \
