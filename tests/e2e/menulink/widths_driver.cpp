@@ -260,6 +260,26 @@ std::string EditText(HWND notepad) {
 std::string listed;
 void WINAPI Collect(const char* name, int32_t flag) { listed += std::string(name) + "|" + std::to_string(flag) + ";"; }
 
+// The first visible top-level window with a menu of a process, waited
+// for up to 10 s; nullptr when none came.
+HWND WaitForMainWindow(DWORD pid) {
+  struct Find {
+    DWORD pid;
+    HWND found;
+  } f{pid, nullptr};
+  for (int i = 0; i < 200 && !f.found; ++i, Sleep(50))
+    EnumWindows(
+        [](HWND w, LPARAM p) CALLBACK -> BOOL {
+          auto* f = reinterpret_cast<Find*>(p);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(w, &owner);
+          if (owner == f->pid && !GetParent(w) && GetMenu(w) && IsWindowVisible(w)) f->found = w;
+          return f->found ? FALSE : TRUE;
+        },
+        (LPARAM)&f);
+  return f.found;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -309,21 +329,7 @@ int main(int argc, char** argv) {
     IsWow64Process(wpi.hProcess, &wow);
     Check(!wow, "the wordpad started is a 64-bit process");
     WaitForInputIdle(wpi.hProcess, 10000);
-    struct Find {
-      DWORD pid;
-      HWND found;
-    } f{wpi.dwProcessId, nullptr};
-    for (int i = 0; i < 200 && !f.found; ++i, Sleep(50))
-      EnumWindows(
-          [](HWND w, LPARAM p) CALLBACK -> BOOL {
-            auto* f = reinterpret_cast<Find*>(p);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid == f->pid && !GetParent(w) && GetMenu(w) && IsWindowVisible(w)) f->found = w;
-            return f->found ? FALSE : TRUE;
-          },
-          (LPARAM)&f);
-    wordpad = f.found;
+    wordpad = WaitForMainWindow(wpi.dwProcessId);
   }
   Check(wordpad != nullptr, "64-bit wordpad started: " + wordpad64);
   AppRecord before = {};
@@ -371,23 +377,7 @@ int main(int argc, char** argv) {
     char late[] = "C:\\windows\\sysnative\\notepad.exe";
     HWND lateWindow = nullptr;
     if (CreateProcessA(nullptr, late, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &nsi, &npi)) {
-      struct Find {
-        DWORD pid;
-        HWND found;
-      } f{npi.dwProcessId, nullptr};
-      for (int i = 0; i < 200 && !f.found; ++i, Sleep(50))
-        EnumWindows(
-            [](HWND w, LPARAM p) CALLBACK -> BOOL {
-              auto* f = reinterpret_cast<Find*>(p);
-              DWORD pid = 0;
-              GetWindowThreadProcessId(w, &pid);
-              char cls[32] = {};
-              GetClassNameA(w, cls, sizeof cls);
-              if (pid == f->pid && std::strcmp(cls, "Notepad") == 0) f->found = w;
-              return f->found ? FALSE : TRUE;
-            },
-            (LPARAM)&f);
-      lateWindow = f.found;
+      lateWindow = WaitForMainWindow(npi.dwProcessId);
     }
     Check(lateWindow != nullptr, "a 64-bit notepad started after the controller");
     if (lateWindow) {
