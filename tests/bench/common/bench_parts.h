@@ -5,7 +5,10 @@
 
 #include <lame/lame.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "ripper/engine/cddb_client.h"
 
@@ -46,6 +49,52 @@ inline lame_t NewPlainLame(unsigned long frames) {
   lame_set_asm_optimizations(l, SSE, 0);
   lame_init_params(l);
   return l;
+}
+
+constexpr int kPlainChunkFrames = 1152 * 16;  // as the encoder hands LAME
+
+// One 16-bit stereo WAV file through LAME with the encoder's settings, in
+// the encoder's chunks. onFrames hears the frames done after each chunk
+// (end false) and once more after the info frame is written (end true);
+// flush: to the disk at the end, as the encoder does.
+inline bool EncodePlainFile(const std::wstring& wav, const std::wstring& mp3, bool flush,
+                            const std::function<void(uint64_t done, unsigned long frames, bool end)>& onFrames = {}) {
+  HANDLE in = CreateFileW(wav.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  HANDLE out = CreateFileW(mp3.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) {
+    CloseHandle(in);
+    return false;
+  }
+  LARGE_INTEGER size;
+  GetFileSizeEx(in, &size);
+  const unsigned long frames = static_cast<unsigned long>((size.QuadPart - 44) / 4);
+  SetFilePointer(in, 44, nullptr, FILE_BEGIN);
+  lame_t l = NewPlainLame(frames);
+  std::vector<short> pcm(kPlainChunkFrames * 2);
+  std::vector<unsigned char> buf(kPlainChunkFrames * 5 / 4 + 7200);
+  DWORD got = 0, put = 0;
+  bool ok = true;
+  uint64_t done = 0;
+  while (ok && ReadFile(in, pcm.data(), kPlainChunkFrames * 4, &got, nullptr) && got > 0) {
+    int n = lame_encode_buffer_interleaved(l, pcm.data(), int(got / 4), buf.data(), int(buf.size()));
+    ok = n >= 0 && WriteFile(out, buf.data(), DWORD(n), &put, nullptr);
+    done += got / 4;
+    if (onFrames) onFrames(done, frames, false);
+  }
+  int n = lame_encode_flush(l, buf.data(), int(buf.size()));
+  ok = ok && n >= 0 && WriteFile(out, buf.data(), DWORD(n), &put, nullptr);
+  unsigned char tag[2880];
+  size_t t = lame_get_lametag_frame(l, tag, sizeof tag);
+  SetFilePointer(out, 0, nullptr, FILE_BEGIN);
+  if (t > 0) ok = ok && WriteFile(out, tag, DWORD(t), &put, nullptr);
+  if (onFrames) onFrames(done, frames, true);
+  lame_close(l);
+  CloseHandle(in);
+  if (flush) ok = ok && FlushFileBuffers(out);
+  CloseHandle(out);
+  return ok;
 }
 
 class NoCddb : public CddbClient {

@@ -139,43 +139,8 @@ class BenchHost : public SessionHost, public CdReaderEvents {
   HWND main_;
 };
 
-constexpr int kChunkFrames = 1152 * 16;  // as the encoder hands LAME
-
 // One WAV file through LAME with the encoder's settings.
-bool EncodePlain(const std::wstring& wav, const std::wstring& mp3) {
-  HANDLE in = CreateFileW(wav.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (in == INVALID_HANDLE_VALUE) return false;
-  HANDLE out = CreateFileW(mp3.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (out == INVALID_HANDLE_VALUE) {
-    CloseHandle(in);
-    return false;
-  }
-  LARGE_INTEGER size;
-  GetFileSizeEx(in, &size);
-  const unsigned long frames = static_cast<unsigned long>((size.QuadPart - 44) / 4);
-  SetFilePointer(in, 44, nullptr, FILE_BEGIN);
-  lame_t l = NewPlainLame(frames);
-  std::vector<short> pcm(kChunkFrames * 2);
-  std::vector<unsigned char> buf(kChunkFrames * 5 / 4 + 7200);
-  DWORD got = 0, put = 0;
-  bool ok = true;
-  while (ok && ReadFile(in, pcm.data(), kChunkFrames * 4, &got, nullptr) && got > 0) {
-    int n = lame_encode_buffer_interleaved(l, pcm.data(), int(got / 4), buf.data(), int(buf.size()));
-    ok = n >= 0 && WriteFile(out, buf.data(), DWORD(n), &put, nullptr);
-  }
-  int n = lame_encode_flush(l, buf.data(), int(buf.size()));
-  ok = ok && n >= 0 && WriteFile(out, buf.data(), DWORD(n), &put, nullptr);
-  unsigned char tag[2880];
-  size_t t = lame_get_lametag_frame(l, tag, sizeof tag);
-  SetFilePointer(out, 0, nullptr, FILE_BEGIN);
-  if (t > 0) ok = ok && WriteFile(out, tag, DWORD(t), &put, nullptr);
-  lame_close(l);
-  CloseHandle(in);
-  ok = ok && FlushFileBuffers(out);
-  CloseHandle(out);
-  return ok;
-}
+bool EncodePlain(const std::wstring& wav, const std::wstring& mp3) { return EncodePlainFile(wav, mp3, true); }
 
 // LAME on a thread of its own, entered with the stack realigned, as the
 // encoder runs it: the loop differs from the session only in what the

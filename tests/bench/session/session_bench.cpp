@@ -165,49 +165,21 @@ class BenchHost : public SessionHost, public CdReaderEvents, public Mp3EncoderEv
   HWND main_;
 };
 
-constexpr int kChunkFrames = 1152 * 16;  // as the encoder hands LAME
-
 // The plain loop: the WAV file through LAME with the encoder's settings.
 // Marks the times at which the encoder would post its events for the same
 // file: each reported percent, the total, and the end.
 bool EncodePlain(const std::wstring& wav, const std::wstring& mp3, std::vector<double>& marks) {
-  HANDLE in = CreateFileW(wav.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (in == INVALID_HANDLE_VALUE) return false;
-  HANDLE out = CreateFileW(mp3.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (out == INVALID_HANDLE_VALUE) {
-    CloseHandle(in);
-    return false;
-  }
-  LARGE_INTEGER size;
-  GetFileSizeEx(in, &size);
-  const unsigned long frames = static_cast<unsigned long>((size.QuadPart - 44) / 4);
-  SetFilePointer(in, 44, nullptr, FILE_BEGIN);
-  lame_t l = NewPlainLame(frames);
-  std::vector<short> pcm(kChunkFrames * 2);
-  std::vector<unsigned char> buf(kChunkFrames * 5 / 4 + 7200);
-  DWORD got = 0, put = 0;
-  bool ok = true;
-  const int32_t total = ProgressTotalFor(frames);
-  ProgressThrottle throttle(total);
-  uint64_t framesDone = 0;
-  while (ok && ReadFile(in, pcm.data(), kChunkFrames * 4, &got, nullptr) && got > 0) {
-    int n = lame_encode_buffer_interleaved(l, pcm.data(), int(got / 4), buf.data(), int(buf.size()));
-    ok = n >= 0 && WriteFile(out, buf.data(), DWORD(n), &put, nullptr);
-    framesDone += got / 4;
+  std::unique_ptr<ProgressThrottle> throttle;
+  const bool ok = EncodePlainFile(wav, mp3, false, [&](uint64_t framesDone, unsigned long frames, bool end) {
+    const int32_t total = ProgressTotalFor(frames);
+    if (!throttle) throttle = std::make_unique<ProgressThrottle>(total);
+    if (end) {
+      if (throttle->ShouldReport(total, GetTickCount64())) marks.push_back(Now());
+      return;
+    }
     const int32_t done = ProgressDoneFor(framesDone, frames);
-    if (done < total && throttle.ShouldReport(done, GetTickCount64())) marks.push_back(Now());
-  }
-  int n = lame_encode_flush(l, buf.data(), int(buf.size()));
-  ok = ok && n >= 0 && WriteFile(out, buf.data(), DWORD(n), &put, nullptr);
-  unsigned char tag[2880];
-  size_t t = lame_get_lametag_frame(l, tag, sizeof tag);
-  SetFilePointer(out, 0, nullptr, FILE_BEGIN);
-  if (t > 0) ok = ok && WriteFile(out, tag, DWORD(t), &put, nullptr);
-  if (throttle.ShouldReport(total, GetTickCount64())) marks.push_back(Now());
-  lame_close(l);
-  CloseHandle(in);
-  CloseHandle(out);
+    if (done < total && throttle->ShouldReport(done, GetTickCount64())) marks.push_back(Now());
+  });
   marks.push_back(Now());
   return ok;
 }
@@ -234,14 +206,14 @@ struct PlainParts {
 };
 
 bool MeasurePlainParts(const std::wstring& wav, const std::wstring& mp3, PlainParts& p) {
-  std::vector<short> pcm(kChunkFrames * 2);
+  std::vector<short> pcm(kPlainChunkFrames * 2);
   HANDLE in = CreateFileW(wav.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (in == INVALID_HANDLE_VALUE) return false;
   SetFilePointer(in, 44, nullptr, FILE_BEGIN);
   DWORD got = 0;
   p.wavRead.Start();
-  while (ReadFile(in, pcm.data(), kChunkFrames * 4, &got, nullptr) && got > 0) {}
+  while (ReadFile(in, pcm.data(), kPlainChunkFrames * 4, &got, nullptr) && got > 0) {}
   p.wavRead.Stop();
   CloseHandle(in);
 
@@ -249,12 +221,12 @@ bool MeasurePlainParts(const std::wstring& wav, const std::wstring& mp3, PlainPa
   if (data.size() < 44) return false;
   const short* samples = reinterpret_cast<const short*>(data.data() + 44);
   const size_t frames = (data.size() - 44) / 4;
-  std::vector<unsigned char> buf(kChunkFrames * 5 / 4 + 7200);
+  std::vector<unsigned char> buf(kPlainChunkFrames * 5 / 4 + 7200);
   std::vector<std::vector<unsigned char>> pieces;
   p.lame.Start();
   lame_t l = NewPlainLame(static_cast<unsigned long>(frames));
-  for (size_t at = 0; at < frames; at += kChunkFrames) {
-    const int n = int(frames - at < size_t(kChunkFrames) ? frames - at : kChunkFrames);
+  for (size_t at = 0; at < frames; at += kPlainChunkFrames) {
+    const int n = int(frames - at < size_t(kPlainChunkFrames) ? frames - at : kPlainChunkFrames);
     const int m = lame_encode_buffer_interleaved(l, const_cast<short*>(samples + at * 2), n, buf.data(),
                                                  int(buf.size()));
     if (m < 0) return false;
