@@ -97,6 +97,28 @@ inline bool EncodePlainFile(const std::wstring& wav, const std::wstring& mp3, bo
   return ok;
 }
 
+// In the session LAME runs on a thread of its own, entered with the stack
+// realigned (32-bit Windows promises a new thread only 4 bytes): the plain
+// loop runs the same way, so that the two differ only in what the session
+// adds.
+#if defined(__i386__)
+__attribute__((force_align_arg_pointer))
+#endif
+inline DWORD WINAPI
+RunWork(void* param) {
+  return (*static_cast<std::function<bool()>*>(param))() ? 1 : 0;
+}
+
+inline bool OnOwnThread(std::function<bool()> work) {
+  HANDLE h = CreateThread(nullptr, 0, RunWork, &work, 0, nullptr);
+  if (!h) return false;
+  WaitForSingleObject(h, INFINITE);
+  DWORD code = 0;
+  GetExitCodeThread(h, &code);
+  CloseHandle(h);
+  return code == 1;
+}
+
 class NoCddb : public CddbClient {
  public:
   void SetClientName(const std::wstring&) override {}

@@ -142,27 +142,6 @@ class BenchHost : public SessionHost, public CdReaderEvents {
 // One WAV file through LAME with the encoder's settings.
 bool EncodePlain(const std::wstring& wav, const std::wstring& mp3) { return EncodePlainFile(wav, mp3, true); }
 
-// LAME on a thread of its own, entered with the stack realigned, as the
-// encoder runs it: the loop differs from the session only in what the
-// session adds.
-#if defined(__i386__)
-__attribute__((force_align_arg_pointer))
-#endif
-DWORD WINAPI
-RunWork(void* param) {
-  return (*static_cast<std::function<bool()>*>(param))() ? 1 : 0;
-}
-
-bool OnOwnThread(std::function<bool()> work) {
-  HANDLE h = CreateThread(nullptr, 0, RunWork, &work, 0, nullptr);
-  if (!h) return false;
-  WaitForSingleObject(h, INFINITE);
-  DWORD code = 0;
-  GetExitCodeThread(h, &code);
-  CloseHandle(h);
-  return code == 1;
-}
-
 std::wstring TrackName(const std::wstring& dir, int n, const wchar_t* ext) {
   wchar_t name[32];
   swprintf(name, 32, L"\\Track%02d.%ls", n, ext);

@@ -303,28 +303,6 @@ void PrintCounts(const char* name, const std::map<UINT, long>& counts) {
   printf("%s_other=%ld\n", name, other);
 }
 
-// In the session LAME runs on a thread of its own, entered with the stack
-// realigned (32-bit Windows promises a new thread only 4 bytes): the plain
-// loop runs the same way, so that the two differ only in what the session
-// adds.
-#if defined(__i386__)
-__attribute__((force_align_arg_pointer))
-#endif
-DWORD WINAPI
-RunWork(void* param) {
-  return (*static_cast<std::function<bool()>*>(param))() ? 1 : 0;
-}
-
-bool OnOwnThread(std::function<bool()> work) {
-  HANDLE h = CreateThread(nullptr, 0, RunWork, &work, 0, nullptr);
-  if (!h) return false;
-  WaitForSingleObject(h, INFINITE);
-  DWORD code = 0;
-  GetExitCodeThread(h, &code);
-  CloseHandle(h);
-  return code == 1;
-}
-
 // A host for one session over the disc's first `selected` tracks (all
 // when 0), writing into `dir`; drive 0 is the last one, where the image
 // comes after any real drive.
