@@ -5,6 +5,7 @@
 
 #include "ripper/engine/form2_ids.h"
 #include "ripper/engine/message_pump.h"
+#include "ripper/engine/progress_math.h"
 #include "ripper/engine/session.h"
 #include "ripper/engine/session_log.h"
 #include "ripper/engine/twips.h"
@@ -38,6 +39,8 @@ struct Form2 {
   SessionHost* host = nullptr;
   bool inAbort = false;
   bool linesHeld = false;  // lines added but not yet painted
+  double linesPaintedAt = -1e12, linesPaintMs = 0;  // the last painting, its cost
+  bool shown = false;  // since it was loaded
 };
 
 Form2 g_form;
@@ -50,10 +53,16 @@ const Rect kCommand1Rect{1320, 4320, 1215, 375}, kText1Rect{120, 1680, 3615, 285
 const wchar_t* const kFrameTexts[3] = {L"All Tracks", L"This Track", L"Encoding"};
 
 // Painting the list costs milliseconds a time (its scroll bar included),
-// and a track's lines come in bursts: they are painted together, this long
-// after the first of them.
+// and a track's lines come in bursts: they are painted together, a while
+// after the first of them (LinesHoldMs).
 constexpr UINT_PTR kShowLinesTimer = 1;
-constexpr UINT kShowLinesDelayMs = 250;
+
+double NowMs() {
+  LARGE_INTEGER f, c;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&c);
+  return double(c.QuadPart) * 1000.0 / double(f.QuadPart);
+}
 
 int Px(int twips) { return TwipsToPixels(twips, g_form.dpi); }
 
@@ -111,11 +120,14 @@ void ShowHeldLines() {
   g_form.linesHeld = false;
   KillTimer(g_form.wnd, kShowLinesTimer);
   HWND l = g_form.list1;
+  const double start = NowMs();
   // Keep the newest line in view.
   const LRESULT n = SendMessageW(l, LB_GETCOUNT, 0, 0);
   if (n > 0) SendMessageW(l, LB_SETTOPINDEX, static_cast<WPARAM>(n - 1), 0);
   SendMessageW(l, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(l, nullptr, TRUE);
+  g_form.linesPaintedAt = NowMs();
+  g_form.linesPaintMs = g_form.linesPaintedAt - start;
 }
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -280,6 +292,7 @@ void Form2Show() {
   SetWindowPos(w, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
   ShowWindow(w, SW_SHOWNORMAL);
   UpdateWindow(w);
+  g_form.shown = true;
 }
 
 HWND Form2Window() { return g_form.wnd; }
@@ -298,7 +311,8 @@ void Form2AddLine(const std::wstring& line) {
     SendMessageW(l, WM_SETREDRAW, FALSE, 0);
     g_form.linesHeld = true;
     // Without a timer the lines would never be painted: show them now.
-    if (!SetTimer(g_form.wnd, kShowLinesTimer, kShowLinesDelayMs, nullptr)) {
+    const int hold = LinesHoldMs(NowMs() - g_form.linesPaintedAt, g_form.linesPaintMs);
+    if (!SetTimer(g_form.wnd, kShowLinesTimer, static_cast<UINT>(hold), nullptr)) {
       SendMessageW(l, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
       ShowHeldLines();
       return;
@@ -381,7 +395,9 @@ void AbortOrClose() {
 }
 
 bool Form2View::Open() {
-  Form2Unload();
+  // A window prepared and never shown is as new: made again, it would cost
+  // its making during the session.
+  if (g_form.shown) Form2Unload();
   if (!Form2Load(host_)) {
     ShowUserMessage(main_, L"Error: can not open the progress window!");
     return false;

@@ -1,5 +1,6 @@
 #include "ripper/engine/progress_math.h"
 
+#include <algorithm>
 #include <cmath>
 
 double RoundHalfEven(double x) {
@@ -56,4 +57,15 @@ float PipelineAllTracksWidth(float fullWidth, int selectedTotal, int readsDone, 
   if (steps > all) steps = all;
   if (steps < 0) steps = 0;
   return static_cast<float>(double(fullWidth) * steps / all);
+}
+
+int LinesHoldMs(double sinceLastPaintMs, double lastPaintMs) {
+  constexpr double kBurstMs = 250, kMaxMs = 2000;
+  // Painting the list's scroll bar alone costs Wine's themes ~10 ms, and a
+  // fast rip ends a track every second: at most half a percent of the time.
+  constexpr double kPaintShare = 0.005;
+  const double cost = lastPaintMs > 0 ? lastPaintMs : 0;  // NaN fails the test too
+  const double since = sinceLastPaintMs > 0 ? sinceLastPaintMs : 0;
+  const double gap = std::min(kMaxMs, cost / kPaintShare);
+  return static_cast<int>(std::clamp(gap - since, kBurstMs, kMaxMs));
 }

@@ -34,3 +34,10 @@ int32_t CombinedEncodePercent(const std::vector<EncodeAmount>& encodes);
 // encodeFractions: the sum of the running encodes' done/total.
 float PipelineAllTracksWidth(float fullWidth, int selectedTotal, int readsDone, int32_t readPerMille,
                              int encodesDone, double encodeFractions);
+
+// How long a new burst of log lines is held before the list is painted, in
+// ms: long enough to gather the burst, and so long after the last painting
+// (which took lastPaintMs) that painting the list takes at most a small share
+// of the time; never longer than a couple of seconds. Negative or NaN inputs
+// count as 0.
+int LinesHoldMs(double sinceLastPaintMs, double lastPaintMs);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 constexpr float kFull = 3495.0f;
 
 TEST(ReadProgressWidths, SecondOfThreeHalfRead) {
@@ -76,4 +78,25 @@ TEST(PipelineBars, EncodesInFlightAndFinishedWork) {
   EXPECT_FLOAT_EQ(PipelineAllTracksWidth(kFull, 2, 2, 0, 2, 0.0), kFull);
   EXPECT_FLOAT_EQ(PipelineAllTracksWidth(kFull, 2, 2, 2000, 2, 3.0), kFull);  // never past full
   EXPECT_EQ(PipelineAllTracksWidth(kFull, 0, 1, 500, 0, 0.0), 0.0f);
+}
+
+TEST(LinesHold, PaintingTheListStaysASmallShareOfTheTime) {
+  // Cheap painting (as on Windows): only the burst's gathering.
+  EXPECT_EQ(LinesHoldMs(0, 0.3), 250);
+  // 10 ms a painting just done: the next one two seconds later at the
+  // earliest, and less the longer ago it was.
+  EXPECT_EQ(LinesHoldMs(0, 10), 2000);
+  EXPECT_EQ(LinesHoldMs(1500, 10), 500);
+  EXPECT_EQ(LinesHoldMs(1900, 10), 250);
+  EXPECT_EQ(LinesHoldMs(60000, 10), 250);
+  EXPECT_EQ(LinesHoldMs(0, 4), 800);
+  // A painting that took ages (a machine busy elsewhere) waits no longer
+  // than the cap; nonsense inputs stay inside the bounds.
+  EXPECT_EQ(LinesHoldMs(0, 1e9), 2000);
+  for (double bad : {-1.0, std::nan(""), 1e300, -1e300}) {
+    EXPECT_GE(LinesHoldMs(bad, bad), 250);
+    EXPECT_LE(LinesHoldMs(bad, bad), 2000);
+    EXPECT_GE(LinesHoldMs(bad, 10), 250);
+    EXPECT_LE(LinesHoldMs(0, bad), 2000);
+  }
 }
