@@ -41,6 +41,9 @@ struct Form2 {
   bool linesHeld = false;  // lines added but not yet painted
   double linesPaintedAt = -1e12, linesPaintMs = 0;  // the last painting, its cost
   bool shown = false;  // since it was loaded
+  std::wstring heldStatus;  // set but not yet shown
+  bool statusHeld = false;
+  double statusShownAt = -1e12;
 };
 
 Form2 g_form;
@@ -56,6 +59,10 @@ const wchar_t* const kFrameTexts[3] = {L"All Tracks", L"This Track", L"Encoding"
 // and a track's lines come in bursts: they are painted together, a while
 // after the first of them (LinesHoldMs).
 constexpr UINT_PTR kShowLinesTimer = 1;
+// The status line changes at every read's and encode's start and end: a few
+// times a second at most, the newest text, as the bars' progress.
+constexpr UINT_PTR kShowStatusTimer = 2;
+constexpr double kStatusIntervalMs = 250;
 
 double NowMs() {
   LARGE_INTEGER f, c;
@@ -130,11 +137,33 @@ void ShowHeldLines() {
   g_form.linesPaintMs = g_form.linesPaintedAt - start;
 }
 
+void ShowStatus(const std::wstring& text) {
+  g_form.statusShownAt = NowMs();
+  SetWindowTextW(g_form.text1, text.c_str());
+}
+
+void ShowHeldStatus() {
+  if (!g_form.statusHeld) return;
+  g_form.statusHeld = false;
+  KillTimer(g_form.wnd, kShowStatusTimer);
+  ShowStatus(g_form.heldStatus);
+}
+
+// Before a message box and at the end everything set is on the screen.
+void ShowHeld() {
+  ShowHeldStatus();
+  ShowHeldLines();
+}
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_TIMER:
       if (wp == kShowLinesTimer) {
         ShowHeldLines();
+        return 0;
+      }
+      if (wp == kShowStatusTimer) {
+        ShowHeldStatus();
         return 0;
       }
       break;
@@ -299,10 +328,23 @@ HWND Form2Window() { return g_form.wnd; }
 HWND Form2Button() { return g_form.command1; }
 
 void Form2SetStatus(const std::wstring& text) {
-  if (g_form.text1) SetWindowTextW(g_form.text1, text.c_str());
+  if (!g_form.text1) return;
+  if (g_form.statusHeld) {
+    g_form.heldStatus = text;
+    return;
+  }
+  const double since = NowMs() - g_form.statusShownAt;
+  if (since >= kStatusIntervalMs) {
+    ShowStatus(text);
+    return;
+  }
+  g_form.heldStatus = text;
+  g_form.statusHeld = true;
+  const UINT wait = static_cast<UINT>(std::ceil(kStatusIntervalMs - since));
+  if (!SetTimer(g_form.wnd, kShowStatusTimer, wait, nullptr)) ShowHeldStatus();
 }
 
-std::wstring Form2Status() { return WindowText(g_form.text1); }
+std::wstring Form2Status() { return g_form.statusHeld ? g_form.heldStatus : WindowText(g_form.text1); }
 
 void Form2AddLine(const std::wstring& line) {
   HWND l = g_form.list1;
@@ -388,7 +430,7 @@ void AbortOrClose() {
   HWND owner = g_form.wnd;
   SessionRequestAbort(*g_form.host);
   PumpPendingMessages();
-  ShowHeldLines();
+  ShowHeld();
   ShowUserMessage(IsWindow(owner) ? owner : nullptr, L"Ripping and Encoding Aborted");
   PumpPendingMessages();
   if (g_form.wnd == owner) g_form.inAbort = false;
@@ -408,7 +450,7 @@ bool Form2View::Open() {
 }
 
 void Form2View::Tell(const std::wstring& text) {
-  ShowHeldLines();
+  ShowHeld();
   ShowUserMessage(Form2Window(), text);
 }
 
@@ -417,7 +459,7 @@ bool Form2View::WaitFor(const bool& flag) { return WaitForFlag(flag); }
 void Form2View::Beep() { MessageBeep(MB_OK); }
 
 void Form2View::Ended() {
-  ShowHeldLines();
+  ShowHeld();
   if (main_) {
     ShowWindow(main_, SW_SHOW);
     RECT r;
