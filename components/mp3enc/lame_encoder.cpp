@@ -228,6 +228,9 @@ bool SetUpLame(Job& job) {
   return true;
 }
 
+// All encodes of the process together report at the throttle's pace.
+ProgressGate g_everyEncode;
+
 // Encodes the whole data chunk; false on any failure or abort.
 bool Encode(Job& job) {
   if (!job.leading.empty() && !WriteAll(job.out, job.leading.data(), job.leading.size())) return false;
@@ -237,7 +240,7 @@ bool Encode(Job& job) {
   std::vector<short> pcm(static_cast<size_t>(kChunkFrames) * channels);
   std::vector<unsigned char> mp3(kChunkFrames * 5 / 4 + 7200);
   const int32_t total = ProgressTotalFor(job.info.frames);
-  ProgressThrottle throttle(total);
+  ProgressThrottle throttle(total, kEncodeProgressIntervalMs, &g_everyEncode);
   AudioWriter writer{job};
 
   uint64_t framesDone = 0;

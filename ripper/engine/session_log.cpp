@@ -66,8 +66,53 @@ long long DiskSessionFiles::FileSize(const std::wstring& path) {
                                 data.nFileSizeLow);
 }
 
+struct BackgroundCloser::Item {
+  BackgroundCloser* owner;
+  HANDLE handle;
+};
+
+void BackgroundCloser::Wait() {
+  AcquireSRWLockExclusive(&lock_);
+  while (pending_ > 0) SleepConditionVariableSRW(&done_, &lock_, INFINITE, 0);
+  ReleaseSRWLockExclusive(&lock_);
+}
+
+void CALLBACK BackgroundCloser::Run(PTP_CALLBACK_INSTANCE, void* context) {
+  auto* item = static_cast<Item*>(context);
+  CloseHandle(item->handle);
+  BackgroundCloser* owner = item->owner;
+  delete item;
+  AcquireSRWLockExclusive(&owner->lock_);
+  --owner->pending_;
+  WakeAllConditionVariable(&owner->done_);
+  ReleaseSRWLockExclusive(&owner->lock_);
+}
+
+void BackgroundCloser::Close(HANDLE h) {
+  AcquireSRWLockExclusive(&lock_);
+  ++pending_;
+  ReleaseSRWLockExclusive(&lock_);
+  auto* item = new Item{this, h};
+  if (TrySubmitThreadpoolCallback(Run, item, nullptr)) return;
+  delete item;
+  CloseHandle(h);
+  AcquireSRWLockExclusive(&lock_);
+  --pending_;
+  ReleaseSRWLockExclusive(&lock_);
+}
+
 bool DiskSessionFiles::Delete(const std::wstring& path) {
-  if (DeleteFileW(path.c_str())) return true;
-  const DWORD err = GetLastError();
-  return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
+  HANDLE h = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD err = GetLastError();
+    return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
+  }
+  FILE_DISPOSITION_INFO gone{TRUE};
+  if (!SetFileInformationByHandle(h, FileDispositionInfo, &gone, sizeof gone)) {
+    CloseHandle(h);
+    return false;
+  }
+  closer_.Close(h);
+  return true;
 }

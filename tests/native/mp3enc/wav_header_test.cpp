@@ -229,4 +229,37 @@ TEST(Progress, AFastEncodeReportsItsStartOnePerIntervalAndItsEnd) {
   EXPECT_TRUE(u.ShouldReport(3, 260));
 }
 
+TEST(Progress, EncodesSideBySideShareTheInterval) {
+  // Two fast encodes of one second each, blocks interleaved: each reports
+  // its start and its end, and between them the two together one event per
+  // 250 ms, as one encode would.
+  ProgressGate gate;
+  ProgressThrottle a(100000, 250, &gate), b(100000, 250, &gate);
+  std::vector<uint64_t> middle;
+  int ends = 0, starts = 0;
+  for (int32_t d = 1; d <= 100000; ++d) {
+    const uint64_t now = uint64_t(d) / 100;
+    for (ProgressThrottle* t : {&a, &b}) {
+      if (!t->ShouldReport(d, now)) continue;
+      if (d == 100000) ++ends;
+      else if (d == 1000) ++starts;
+      else middle.push_back(now);
+    }
+  }
+  EXPECT_EQ(starts, 2);
+  EXPECT_EQ(ends, 2);
+  EXPECT_EQ(middle, (std::vector<uint64_t>{260, 510, 760}));
+
+  // A reading that comes with an earlier clock than the last pass (another
+  // thread's) does not go through.
+  ProgressGate g;
+  EXPECT_TRUE(g.TryPass(1000, 250));
+  EXPECT_FALSE(g.TryPass(990, 250));
+  EXPECT_FALSE(g.TryPass(1249, 250));
+  EXPECT_TRUE(g.TryPass(1250, 250));
+  g.Passed(5000);
+  EXPECT_FALSE(g.TryPass(5100, 250));
+  EXPECT_TRUE(g.TryPass(0x7fffffffffff, 250));
+}
+
 }  // namespace
