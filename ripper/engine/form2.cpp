@@ -40,6 +40,7 @@ struct Form2 {
   bool inAbort = false;
   bool linesHeld = false;  // lines added but not yet painted
   double linesPaintedAt = -1e12, linesPaintMs = 0;  // the last painting, its cost
+  double linesDueAt = 0;
   bool shown = false;  // since it was loaded
   std::wstring heldStatus;  // set but not yet shown
   bool statusHeld = false;
@@ -133,6 +134,8 @@ void ShowHeldLines() {
   if (n > 0) SendMessageW(l, LB_SETTOPINDEX, static_cast<WPARAM>(n - 1), 0);
   SendMessageW(l, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(l, nullptr, TRUE);
+  // Painted now, in this wake-up of the thread rather than in one more.
+  UpdateWindow(l);
   g_form.linesPaintedAt = NowMs();
   g_form.linesPaintMs = g_form.linesPaintedAt - start;
 }
@@ -140,6 +143,7 @@ void ShowHeldLines() {
 void ShowStatus(const std::wstring& text) {
   g_form.statusShownAt = NowMs();
   SetWindowTextW(g_form.text1, text.c_str());
+  UpdateWindow(g_form.text1);
 }
 
 void ShowHeldStatus() {
@@ -153,6 +157,14 @@ void ShowHeldStatus() {
 void ShowHeld() {
   ShowHeldStatus();
   ShowHeldLines();
+}
+
+// What is held and due goes out with the progress that comes anyway, before
+// its timer wakes the thread once more.
+void ShowDue() {
+  const double now = NowMs();
+  if (g_form.statusHeld && now - g_form.statusShownAt >= kStatusIntervalMs) ShowHeldStatus();
+  if (g_form.linesHeld && now >= g_form.linesDueAt) ShowHeldLines();
 }
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -353,7 +365,9 @@ void Form2AddLine(const std::wstring& line) {
     SendMessageW(l, WM_SETREDRAW, FALSE, 0);
     g_form.linesHeld = true;
     // Without a timer the lines would never be painted: show them now.
-    const int hold = LinesHoldMs(NowMs() - g_form.linesPaintedAt, g_form.linesPaintMs);
+    const double now = NowMs();
+    const int hold = LinesHoldMs(now - g_form.linesPaintedAt, g_form.linesPaintMs);
+    g_form.linesDueAt = now + hold;
     if (!SetTimer(g_form.wnd, kShowLinesTimer, static_cast<UINT>(hold), nullptr)) {
       SendMessageW(l, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
       ShowHeldLines();
@@ -380,6 +394,7 @@ std::vector<std::wstring> Form2Lines() {
 
 void Form2SetBarWidth(int bar, float twips) {
   if (bar < 1 || bar > 3 || !g_form.bars[bar - 1]) return;
+  ShowDue();
   g_form.barTwips[bar - 1] = twips;
   HWND h = g_form.bars[bar - 1];
   RECT client;
