@@ -19,6 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <iterator>
+#include <set>
 #include <string>
 
 #include "common/file_util.h"
@@ -40,10 +42,12 @@ HMODULE library = nullptr;
 HOOKPROC hookProc = nullptr;
 UINT checkMessage = 0;
 
-// A thread's windows are told to look again at each scan for this long
-// after it was hooked: a window met in the middle of its creation, or a
-// thread too busy starting to answer at once, is served all the same.
-constexpr DWORD kTellForMs = 1500;
+// A newly hooked thread's windows are told to look again at each scan: a
+// window met in the middle of its creation, or a thread too busy starting
+// to answer at once, is served all the same. A window is told until it has
+// answered once while shown (its creation done), for this long at most.
+constexpr DWORD kTellForMs = 30000;
+std::set<HWND> lookedAt;  // windows that answered while shown
 
 struct HookedThread {
   HHOOK hook;
@@ -81,9 +85,11 @@ BOOL CALLBACK HookWindowThread(HWND hwnd, LPARAM) {
 
 BOOL CALLBACK TellWindow(HWND hwnd, LPARAM fresh) {
   DWORD tid = GetWindowThreadProcessId(hwnd, nullptr);
-  if (!reinterpret_cast<std::map<DWORD, bool>*>(fresh)->count(tid)) return TRUE;
+  if (!reinterpret_cast<std::map<DWORD, bool>*>(fresh)->count(tid) || lookedAt.count(hwnd)) return TRUE;
+  const bool shown = IsWindowVisible(hwnd) != FALSE;
   DWORD_PTR result;
-  SendMessageTimeoutA(hwnd, checkMessage, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, 500, &result);
+  if (SendMessageTimeoutA(hwnd, checkMessage, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, 500, &result) && shown)
+    lookedAt.insert(hwnd);
   return TRUE;
 }
 
@@ -99,6 +105,7 @@ void Rescan() {
       ++it;
     }
   }
+  for (auto it = lookedAt.begin(); it != lookedAt.end();) it = IsWindow(*it) ? std::next(it) : lookedAt.erase(it);
   EnumWindows(HookWindowThread, 0);
   std::map<DWORD, bool> fresh;
   const DWORD now = GetTickCount();
